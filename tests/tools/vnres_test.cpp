@@ -15,7 +15,7 @@ namespace res = platform::resources;
 
 namespace {
 
-const std::string vnres = QUILLON_BINARY_DIR "/tools/vnres/vnres";
+const std::string vnres = QUILLON_BINARY_DIR "/bin/vnres";
 
 int run(const std::string& command) {
     const int status = std::system((command + " >/dev/null 2>&1").c_str());
