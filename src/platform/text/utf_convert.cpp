@@ -41,6 +41,35 @@ std::string utf16_to_utf8(std::u16string_view utf16) {
     return out;
 }
 
+std::wstring utf8_to_wide(std::string_view utf8) {
+    std::wstring out;
+    out.reserve(utf8.size());
+    const auto* bytes = reinterpret_cast<const uint8_t*>(utf8.data());
+    const auto length = static_cast<int32_t>(utf8.size());
+    for (int32_t i = 0; i < length;) {
+        UChar32 c = 0;
+        U8_NEXT_OR_FFFD(bytes, i, length, c);
+        out.push_back(static_cast<wchar_t>(c));
+    }
+    return out;
+}
+
+std::string wide_to_utf8(std::wstring_view wide) {
+    std::string out;
+    out.reserve(wide.size());
+    for (const wchar_t w : wide) {
+        auto c = static_cast<UChar32>(w);
+        if (c < 0 || c > 0x10FFFF || U_IS_SURROGATE(c)) {
+            c = 0xFFFD;
+        }
+        char buffer[U8_MAX_LENGTH];
+        int32_t used = 0;
+        U8_APPEND_UNSAFE(buffer, used, c);
+        out.append(buffer, static_cast<std::size_t>(used));
+    }
+    return out;
+}
+
 std::string fold_case(std::string_view utf8) {
     std::u16string units = utf8_to_utf16(utf8);
     std::u16string folded(units.size() * 3 + 1, u'\0');

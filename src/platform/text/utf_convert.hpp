@@ -11,6 +11,10 @@ namespace platform::text {
 std::u16string utf8_to_utf16(std::string_view utf8);
 std::string utf16_to_utf8(std::u16string_view utf16);
 
+// wchar_t text is UTF-32 here; the code-page conversions produce it.
+std::wstring utf8_to_wide(std::string_view utf8);
+std::string wide_to_utf8(std::wstring_view wide);
+
 // Case folding for case-insensitive comparisons of names (keys, paths), locale-independent.
 std::string fold_case(std::string_view utf8);
 

@@ -10,11 +10,16 @@ TEST(UtfConvert, RoundTripsEveryPlane) {
         EXPECT_EQ(text::utf16_to_utf8(text::utf8_to_utf16(s)), s);
     }
     EXPECT_EQ(text::utf8_to_utf16("\xF0\x9F\x98\x80"), u"\U0001F600");
+    for (const auto& s : samples) {
+        EXPECT_EQ(text::wide_to_utf8(text::utf8_to_wide(s)), s);
+    }
+    EXPECT_EQ(text::utf8_to_wide("\xF0\x9F\x98\x80"), L"\U0001F600");
 }
 
 TEST(UtfConvert, IllFormedInputBecomesReplacementCharacters) {
     EXPECT_EQ(text::utf8_to_utf16("a\xFF" "b"), u"a\uFFFDb");
     EXPECT_EQ(text::utf16_to_utf8(std::u16string(u"x") + char16_t(0xD800) + u"y"), "x\xEF\xBF\xBDy");
+    EXPECT_EQ(text::wide_to_utf8(std::wstring(L"x") + wchar_t(0xD800) + wchar_t(0x110000)), "x\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST(UtfConvert, FoldsCaseBeyondAscii) {
