@@ -69,15 +69,15 @@ flock byte_range(off_t byte, short type) {
     return range;
 }
 
-// Opens R/run/lock/quillon-objects, creating it as needed. A folder that another account could
-// have prepared to steal or remove objects (owned by someone else than root or us, or writable by
-// others without the sticky bit) is refused.
+// Opens R/run/lock/quillon-objects, creating it as needed. Whoever comes first creates it, also an
+// ordinary account running the product; root takes it over, so that no other account keeps the
+// folder owner's right to remove files from it. A folder others may write to without the sticky bit
+// would let them remove or replace objects: it is refused.
 unique_fd open_objects_folder() {
     const auto folder = objects_folder();
     boost::system::error_code ignored;
     boost::filesystem::create_directories(folder.parent_path(), ignored);
-    const bool created = mkdir(folder.c_str(), 0700) == 0;
-    if (!created && errno != EEXIST) {
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         throw_errno();
     }
     unique_fd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -88,10 +88,11 @@ unique_fd open_objects_folder() {
     if (fstat(dir.get(), &info) != 0) {
         throw_errno();
     }
-    if (info.st_uid != 0 && info.st_uid != geteuid()) {
-        throw object_error{process::error_access_denied};
+    const uid_t me = geteuid();
+    if (me == 0 && info.st_uid != 0 && fchown(dir.get(), 0, 0) == 0) {
+        info.st_uid = 0;
     }
-    if ((info.st_mode & 07777) != folder_mode && info.st_uid == geteuid() && fchmod(dir.get(), folder_mode) == 0) {
+    if (info.st_uid == me && (info.st_mode & 07777) != folder_mode && fchmod(dir.get(), folder_mode) == 0) {
         info.st_mode = (info.st_mode & ~07777) | folder_mode;
     }
     if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (info.st_mode & S_ISVTX) == 0) {
@@ -231,6 +232,14 @@ struct object_opener {
             }
             if (!S_ISREG(info.st_mode)) {
                 throw object_error{process::error_invalid_handle};
+            }
+            if (info.st_nlink == 0) {
+                continue;  // removed as stale since we opened it
+            }
+            if (info.st_nlink > 1) {
+                // Another name for the same file, perhaps one an account placed here to have a
+                // privileged installer change a file of its choice.
+                throw object_error{process::error_access_denied};
             }
 
             std::shared_ptr<shared_object> object = make();

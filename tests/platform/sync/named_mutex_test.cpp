@@ -204,3 +204,37 @@ TEST(NamedObjects, AccessFollowsTheDescriptor) {
         EXPECT_EQ(other.exit_code(), 0);
     }
 }
+
+// Another account may place files in the shared folder; an installer running as root must not be
+// led to change a file elsewhere through them.
+TEST(NamedObjects, LinksUnderAnObjectsNameAreRefused) {
+    probe::sandbox machine;
+    const fs::path target = machine.root() / "precious";
+    probe::signal(target.string());
+    ASSERT_EQ(objects::named_mutex::create("Global\\first", false, everyone).last_error(), proc::error_success);
+
+    fs::create_symlink(target, objects::objects_folder() / "symbolic");
+    fs::create_hard_link(target, objects::objects_folder() / "hard");
+    for (const char* name : {"symbolic", "hard"}) {
+        auto mutex = objects::named_mutex::create(std::string("Global\\") + name, false, everyone);
+        EXPECT_FALSE(mutex) << name;
+        EXPECT_NE(mutex.last_error(), proc::error_success) << name;
+    }
+    EXPECT_EQ(fs::file_size(target), 1u);
+}
+
+TEST(NamedObjects, RootTakesOverAFolderAnotherAccountCreated) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root";
+    }
+    probe::sandbox machine;
+    fs::create_directories(objects::objects_folder());
+    fs::permissions(objects::objects_folder(), fs::perms::all_all | fs::perms::sticky_bit);
+    ASSERT_EQ(chown(objects::objects_folder().c_str(), 65534, 65534), 0);
+
+    EXPECT_TRUE(objects::named_mutex::create(mutex_name, false, everyone));
+    struct stat folder {};
+    ASSERT_EQ(lstat(objects::objects_folder().c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_uid, 0u);
+    EXPECT_EQ(folder.st_mode & 07777, 01777u);
+}
