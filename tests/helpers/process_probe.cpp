@@ -2,7 +2,8 @@
 // test needs from another process:
 //   exit CODE                          ends with exit(CODE)
 //   sleep MS                           sleeps, then ends with 0
-//   report FILE                        writes its folder, nice value, QUILLON_PROBE_MARK and argv
+//   report FILE                        writes its folder, nice value, QUILLON_PROBE_MARK, the number
+//                                      of descriptors beyond the standard streams, and argv
 //   hold-mutex NAME REPORT UNTIL MODE  takes the mutex, reports, waits for UNTIL, then releases it
 //                                      (MODE release) or ends owning it (MODE keep)
 //   hold-count NAME REPORT UNTIL       adds a count to the semaphore, reports, waits for UNTIL and
@@ -13,6 +14,7 @@
 #include "platform/sync/named_mutex.hpp"
 #include "platform/sync/named_semaphore.hpp"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -41,6 +43,14 @@ void write_report(const std::string& file, const std::vector<std::string>& field
         }
     }
     std::rename(part.c_str(), file.c_str());
+}
+
+int inherited_descriptors() {
+    int count = 0;
+    for (int fd = 3; fd < 1024; ++fd) {
+        count += fcntl(fd, F_GETFD) != -1 ? 1 : 0;
+    }
+    return count;
 }
 
 void wait_for(const std::string& file) {
@@ -96,7 +106,8 @@ int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "report") {
         const char* mark = std::getenv("QUILLON_PROBE_MARK");
         std::vector<std::string> fields{boost::filesystem::current_path().string(),
-                                        std::to_string(getpriority(PRIO_PROCESS, 0)), mark ? mark : "<unset>"};
+                                        std::to_string(getpriority(PRIO_PROCESS, 0)), mark ? mark : "<unset>",
+                                        std::to_string(inherited_descriptors())};
         fields.insert(fields.end(), argv, argv + argc);
         write_report(argv[2], fields);
         return 0;

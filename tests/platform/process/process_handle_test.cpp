@@ -37,18 +37,22 @@ TEST(Process, ChildGetsItsArgumentsFolderAndEnvironment) {
     fs::create_directories(folder);
     const std::string report = machine.file("report");
     test_support::scoped_env mark("QUILLON_PROBE_MARK", "inherited");
+    const int stray = dup(STDIN_FILENO);  // without close-on-exec, yet it must not reach the child
+    ASSERT_GE(stray, 3);
 
     const std::string tail = R"( a\\b d"e f"g a\\\"b "x""y" "" /update=0007000200010005)";
     auto child = proc::process_handle::start({probe::command("report " + report) + tail, folder, {}});
     ASSERT_TRUE(child) << child.start_error();
     ASSERT_EQ(child.wait(), wait_result::object_0);
     EXPECT_EQ(child.exit_code(), 0);
+    close(stray);
 
     const auto fields = probe::await_report(report);
-    ASSERT_EQ(fields.size(), 12u);
+    ASSERT_EQ(fields.size(), 13u);
     EXPECT_EQ(fields[0], folder.string());
     EXPECT_EQ(fields[2], "inherited");
-    const std::vector<std::string> argv(fields.begin() + 3, fields.end());
+    EXPECT_EQ(fields[3], "0");
+    const std::vector<std::string> argv(fields.begin() + 4, fields.end());
     EXPECT_EQ(argv, (std::vector<std::string>{probe::program(), "report", report, R"(a\\b)", "de fg", R"(a\"b)",
                                               R"(x"y)", "", "/update=0007000200010005"}));
 }
@@ -79,9 +83,9 @@ TEST(Process, ProgramIsFoundFromTheCallersFolder) {
         ASSERT_TRUE(child) << c.program_part << ": error " << child.start_error();
         child.wait();
         const auto fields = probe::await_report(report);
-        ASSERT_GE(fields.size(), 4u);
+        ASSERT_GE(fields.size(), 5u);
         EXPECT_EQ(fields[0], elsewhere.string());
-        EXPECT_EQ(fields[3], c.expected_argv0);
+        EXPECT_EQ(fields[4], c.expected_argv0);
     }
 }
 
