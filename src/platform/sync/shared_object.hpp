@@ -1,6 +1,6 @@
-// The common part of the named objects: one object file per name, shared by every process that has
-// the object open, and one in-process state per object, shared by this process's handles (the
-// handles of a Windows process refer to one kernel object in the same way).
+// The object manager behind CreateMutexW and CreateSemaphoreW: one object file per name, shared by
+// every process that has the object open, and one in-process state per object, shared by this
+// process's handles (the handles of a Windows process refer to one kernel object in the same way).
 //
 // Byte-range locks on the open file description carry everything that must end with a process:
 // the kernel drops them when the process's last descriptor closes, also when it is killed.

@@ -119,6 +119,21 @@ TEST(Process, WaitingTimesOutWhileTheProgramRunsAndEndsWithIt) {
     EXPECT_EQ(empty.exit_code(), std::nullopt);
 }
 
+TEST(Process, ClosingTheHandleLeavesTheProgramRunning) {
+    pid_t pid;
+    {
+        auto child = probe::start("sleep 300");
+        pid = child.id();
+    }
+    EXPECT_EQ(::kill(pid, 0), 0);
+    // Once it ends, it is collected: no zombie stays behind.
+    const auto limit = std::chrono::steady_clock::now() + 10s;
+    while (fs::exists("/proc/" + std::to_string(pid)) && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_FALSE(fs::exists("/proc/" + std::to_string(pid)));
+}
+
 TEST(Process, CallerCanPumpWhileWaiting) {
     auto child = probe::start("sleep 200");
     int pumps = 0;
