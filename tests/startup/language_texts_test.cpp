@@ -99,3 +99,27 @@ TEST_F(LanguageTexts, TheProgramsOwnTablesAreFoundOnFirstUse) {
     EXPECT_EQ(GetLanguageState().resourceModule, &res::resource_module::self());
     EXPECT_EQ(LoadText(1115), "Copying File  %1...");
 }
+
+TEST_F(LanguageTexts, TheDirectXUpdateTextIsFrenchInEveryLanguage) {
+    for (const std::uint32_t language :
+         {LanguageFrench, LanguageEnglish, LanguageGerman, LanguageItalian, LanguageDutch, LanguageJapanese}) {
+        UseLanguage(language);
+        EXPECT_EQ(ResolveTextId(1131), 1131u) << language;
+        EXPECT_EQ(LoadText(1131), "Mise à jour de DirectX...") << language;
+    }
+}
+
+TEST_F(LanguageTexts, FullyTranslatedLanguagesUseTheirOwnTexts) {
+    const struct {
+        std::uint32_t language;
+        std::uint32_t resolved;
+    } cases[] = {
+        {LanguageFrench, 1126},     {LanguageEnglish, 2126}, {LanguageGerman, 3126},  {LanguageSpanish, 4126},
+        {LanguagePortuguese, 5126}, {LanguageItalian, 6126}, {LanguageTurkish, 9126}, {LanguageRomanian, 12126},
+    };
+    for (const auto& c : cases) {
+        UseLanguage(c.language);
+        EXPECT_EQ(ResolveTextId(1126), c.resolved) << c.language;
+        EXPECT_FALSE(LoadText(1126).empty()) << c.language;
+    }
+}

@@ -1,5 +1,7 @@
 #include "platform/version/version_block.hpp"
 
+#include "platform/text/utf_convert.hpp"
+
 #include <unicode/ustring.h>
 
 #include <cstdio>
@@ -26,6 +28,7 @@ std::uint32_t read_u32(std::span<const std::byte> bytes, std::size_t at) {
            (static_cast<std::uint32_t>(read_u16(bytes, at + 2)) << 16);
 }
 
+// Strict, unlike the program's general conversion: a resource source with bad text is refused.
 std::u16string to_utf16(std::string_view text) {
     std::u16string out(text.size(), u'\0');
     int32_t length = 0;
@@ -36,16 +39,6 @@ std::u16string to_utf16(std::string_view text) {
         throw std::invalid_argument("version resource text is not valid UTF-8");
     }
     out.resize(static_cast<std::size_t>(length));
-    return out;
-}
-
-std::string to_utf8(std::u16string_view text) {
-    std::string out(text.size() * 3, '\0');
-    int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length, text.data(),
-                       static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
-    out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(length) : 0);
     return out;
 }
 
@@ -284,7 +277,7 @@ std::string version_value_text(const version_value& value) {
     for (std::size_t i = 0; i < units.size(); ++i) {
         units[i] = static_cast<char16_t>(read_u16(value.data, i * 2));
     }
-    return to_utf8(units);
+    return platform::text::utf16_to_utf8(units);
 }
 
 std::optional<fixed_file_info> read_fixed_file_info(const version_value& value) {
