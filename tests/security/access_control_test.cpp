@@ -43,10 +43,12 @@ void set_dacl(const fs::path& path, const std::vector<ace_record>& entries, adva
     };
     security::AclHolder acl(8 + entries.size() * 24);
     for (const ace_record& e : entries) {
-        std::uint8_t ace[24] = {static_cast<std::uint8_t>(e.type), static_cast<std::uint8_t>(e.flags), 24, 0};
+        const advapi::DWORD sid_length = security::api::GetLengthSid(sid_for(e.sid));
+        std::uint8_t ace[24] = {static_cast<std::uint8_t>(e.type), static_cast<std::uint8_t>(e.flags),
+                                static_cast<std::uint8_t>(8 + sid_length), 0};
         std::memcpy(ace + 4, &e.mask, 4);
-        std::memcpy(ace + 8, sid_for(e.sid), 16);
-        security::api::AddAce(acl.get(), advapi::MAXDWORD, ace, sizeof ace);
+        std::memcpy(ace + 8, sid_for(e.sid), sid_length);
+        security::api::AddAce(acl.get(), advapi::MAXDWORD, ace, 8 + sid_length);
     }
     security::SecurityDescriptorHolder descriptor;
     security::api::SetSecurityDescriptorDacl(descriptor.get(), true, acl.get(), false);
