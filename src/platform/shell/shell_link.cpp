@@ -63,7 +63,7 @@ bool is_writable_text(std::string_view text) {
 
 std::string entry_name(const boost::filesystem::path& link_file) {
     std::string name = link_file.filename().string();
-    if (name.size() > link_extension.size() &&
+    if (name.size() >= link_extension.size() &&
         name.compare(name.size() - link_extension.size(), link_extension.size(), link_extension) == 0) {
         name.resize(name.size() - link_extension.size());
     }
@@ -101,7 +101,7 @@ std::string shell_link::desktop_entry(const boost::filesystem::path& link_file) 
         exec += ' ';
         exec += quote_exec_argument(argument);
     }
-    std::string text = "[Desktop Entry]\nType=Application\nVersion=1.5\n";
+    std::string text = "[Desktop Entry]\nType=Application\nVersion=1.4\n";
     text += "Name=" + escape_value(entry_name(link_file)) + "\n";
     if (!m_description.empty()) {
         text += "Comment=" + escape_value(m_description) + "\n";
