@@ -5,12 +5,12 @@
 #include "platform/kernel/win32_error.hpp"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -39,7 +39,6 @@ public:
     }
     pending_file(const pending_file&) = delete;
     pending_file& operator=(const pending_file&) = delete;
-    const boost::filesystem::path& path() const { return m_path; }
     void keep() { m_path.clear(); }
 
 private:
@@ -67,7 +66,7 @@ int copy_bytes(int from, int to) {
 }
 
 bool is_copied_xattr(const std::string& name) {
-    return name.rfind("user.", 0) == 0 || name == "system.posix_acl_access" || name == "system.posix_acl_default";
+    return name.rfind("user.", 0) == 0 || name == "system.posix_acl_access";
 }
 
 // Copies the extended attributes that describe the file to the user (attributes, access control

@@ -98,6 +98,13 @@ std::error_code create_temp_folder(const boost::filesystem::path& folder, std::s
     return fail_with(win32::file_exists);
 }
 
+std::error_code create_private_folder(const boost::filesystem::path& path) {
+    if (::mkdir(path.c_str(), 0700) != 0) {
+        return fail_with_errno(errno, path);
+    }
+    return {};
+}
+
 unique_fd create_unique_file(const boost::filesystem::path& folder, std::string_view stem, std::string_view suffix,
                              boost::filesystem::path& created, std::error_code& error) {
     if (!is_plain_name_part(stem) || !is_plain_name_part(suffix)) {

@@ -24,6 +24,11 @@ std::error_code create_temp_file(const boost::filesystem::path& folder, std::str
 std::error_code create_temp_folder(const boost::filesystem::path& folder, std::string_view prefix,
                                    boost::filesystem::path& created);
 
+// Creates the folder `path` itself, mode 0700, failing with ERROR_ALREADY_EXISTS when anything (a
+// folder, a file, a link) is there: the way to make a temporary folder whose name the caller chose,
+// so that nothing another account prepared under that name is ever used.
+std::error_code create_private_folder(const boost::filesystem::path& path);
+
 // Creates a file `stem` + six random characters + `suffix` in `folder`, mode 0600, and returns it
 // open for reading and writing: the way to write a file beside its destination and rename it into
 // place. An empty descriptor and `error` set on failure.

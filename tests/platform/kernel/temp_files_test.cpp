@@ -102,6 +102,21 @@ TEST(TempFiles, FolderIsPrivateAndNew) {
     EXPECT_EQ(status.st_mode & 0777, 0700u);
 }
 
+TEST(TempFiles, PrivateFolderIsNeverOneSomebodyElsePrepared) {
+    scratch_folder scratch;
+    const fs::path folder = scratch / "vintrel_{0d4f7c36-5b8e-4a51-9a4b-2f6c1d3e8b90}";
+    ASSERT_FALSE(kernel::create_private_folder(folder));
+    EXPECT_EQ(status_of(folder).st_mode & 0777, 0700u);
+
+    fs::create_directory(scratch / "elsewhere");
+    fs::create_symlink(scratch / "elsewhere", scratch / "planted");
+    for (const fs::path& taken : {folder, scratch / "planted"}) {
+        EXPECT_EQ(kernel::create_private_folder(taken).value(), static_cast<int>(kernel::win32::already_exists));
+    }
+    EXPECT_EQ(kernel::create_private_folder(scratch / "missing" / "x").value(),
+              static_cast<int>(kernel::win32::path_not_found));
+}
+
 TEST(TempFiles, Failures) {
     scratch_folder scratch;
     fs::path created;
