@@ -109,6 +109,14 @@ TEST_F(RegistrySaveRestore, EachNeedsItsOwnPrivilege) {
     }
 }
 
+// Without a test deciding, the process token is asked through the security library; whether or not
+// that library is there, a privilege it does not know is never enabled.
+TEST(RegistryPrivilege, AnUnknownPrivilegeIsNeverEnabled) {
+    EXPECT_FALSE(reg::privilege_enabled("SeNoSuchPrivilege"));
+    scoped_privileges privileges({"SeNoSuchPrivilege"});
+    EXPECT_TRUE(reg::privilege_enabled("SeNoSuchPrivilege"));
+}
+
 TEST_F(RegistrySaveRestore, SaveNeverReplacesAFileOrFollowsALink) {
     scoped_privileges privileges({backup});
     std::ofstream(file("existing").string()) << "keep";
