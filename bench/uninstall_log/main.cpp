@@ -52,14 +52,28 @@ int main(int argc, char** argv) {
     const double readTime = Seconds([&] { read.Read(&log); });
     const double readWrite = write + readTime;
 
-    // An update: this run writes the same files again. Then a run whose files are all new (no
-    // exact match, so every path's item is looked up).
+    // An update: this run writes the same files again. Then runs whose files all differ from the
+    // previous ones (no exact match, so every path's item is looked up): in folders that are gone,
+    // and as existing files (the worst case: one file-system query per path).
     const struct {
         const char* name;
         const char* prefix;
-    } scenarios[] = {{"same files", "file"}, {"other files", "other"}};
+        bool existing;
+    } scenarios[] = {{"same files", "file", false}, {"other files, folders gone", "other", false},
+                     {"other files, all existing", "other", true}};
     std::printf("entries: %d, read+write of the log: %.1f ms\n", count, readWrite * 1000);
     for (const auto& s : scenarios) {
+        if (s.existing) {
+            for (const char* prefix : {"file", "other"}) {
+                for (const auto& e : MakeEntries(dir, count, prefix)) {
+                    fs::create_directories(fs::path(e.path).parent_path());
+                    std::FILE* f = std::fopen(e.path.c_str(), "w");
+                    if (f) {
+                        std::fclose(f);
+                    }
+                }
+            }
+        }
         std::list<UninstallLogEntry> previous = MakeEntries(dir, count, "file");
         std::list<UninstallLogEntry> current = MakeEntries(dir, count, s.prefix);
         const double merge = Seconds([&] { MergePreviousEntries(previous, current); });

@@ -1,6 +1,6 @@
 #include "uninstall_log/log_line_reader.hpp"
 
-#include "payload/vn/code_page.hpp"
+#include "payload/vn/w2a_codecvt.hpp"
 #include "platform/text/utf_convert.hpp"
 
 LogLineReader::Status LogLineReader::NextWide(std::u16string& units, std::size_t bytesSoFar) {

@@ -3,8 +3,20 @@
 // items that do not exist do when their absolute, normalised forms match ignoring case.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
-// A text that is equal for two paths exactly when they name the same item, so that large logs
-// can be merged through a hash set instead of comparing every pair.
-std::string ItemIdentity(const std::string& path);
+// The device and inode of an existing item; empty when nothing exists at the path.
+struct ItemId {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const ItemId&) const = default;
+};
+std::optional<ItemId> ExistingItem(const std::string& path);
+
+// The absolute form with "." and ".." resolved, case-folded: how paths of missing items compare.
+std::string FoldedAbsolutePath(const std::string& path);
+
+// A hash of FoldedAbsolutePath(path), computed without building it for ASCII paths.
+std::uint64_t FoldedPathHash(const std::string& path);

@@ -39,8 +39,7 @@ void DeleteBackups(std::list<UninstallLogEntry>& entries) {
 }  // namespace
 
 std::string UninstallKeyLogText() {
-    return std::string("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\") +
-           kProductKey;
+    return "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + std::string(kProductKey);
 }
 
 bool UninstallLog::Write(const boost::filesystem::path& file, const std::string& installPathText,

@@ -268,6 +268,7 @@ TEST_F(UninstallLogFile, ReplacesAReadOnlyLogAndDeletesBackupsEvenWhenWritingFai
     std::ofstream(backup.string()) << "old";
     kernel::set_file_attributes(backup, kernel::file_attribute_readonly);
     UninstallLog second;
+    second.Read(&log);
     second.entries.push_back(Entry(1, "/b"));
     second.entries.back().backupPath = backup.string();
     ASSERT_TRUE(second.Write(log, "", ""));
