@@ -24,8 +24,16 @@ constexpr std::uint64_t PackVersion(std::uint16_t major, std::uint16_t minor, st
 // The version of the carried product, 7.2.2.1 (the installer's own file version is unrelated).
 inline constexpr std::uint64_t kProductPackedVersion = PackVersion(7, 2, 2, 1);
 
-// "Quillon" with nameOnly, else "Quillon 7.02b".
-std::string GetProductText(bool nameOnly);
+// "Quillon" with nameOnly, else "Quillon 7.02b". Inline, so that the uninstall log, which sits
+// below start-up, names the product without linking it.
+inline std::string GetProductText(bool nameOnly) {
+    std::string text(kProductName);
+    if (!nameOnly) {
+        text += ' ';
+        text += kProductVersionText;
+    }
+    return text;
+}
 
 // A packed version in four numbers, "7.2.2.1".
 std::string FormatVersionNumber(std::uint64_t packedVersion);

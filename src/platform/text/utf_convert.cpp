@@ -1,5 +1,7 @@
 #include "platform/text/utf_convert.hpp"
 
+#include <algorithm>
+
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
@@ -71,6 +73,16 @@ std::string wide_to_utf8(std::wstring_view wide) {
 }
 
 std::string fold_case(std::string_view utf8) {
+    // Most names are ASCII; their folding needs no conversion.
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        std::string folded(utf8);
+        for (char& c : folded) {
+            if (c >= 'A' && c <= 'Z') {
+                c = static_cast<char>(c - 'A' + 'a');
+            }
+        }
+        return folded;
+    }
     std::u16string units = utf8_to_utf16(utf8);
     std::u16string folded(units.size() * 3 + 1, u'\0');
     UErrorCode status = U_ZERO_ERROR;
