@@ -33,6 +33,7 @@ constexpr message_entry message_table[] = {
     {20, "The system cannot find the device specified."},
     {21, "The device is not ready."},
     {23, "Data error (cyclic redundancy check)."},
+    {31, "A device attached to the system is not functioning."},
     {32, "The process cannot access the file because it is being used by another process."},
     {33, "The process cannot access the file because another process has locked a portion of the file."},
     {36, "Too many files opened for sharing."},

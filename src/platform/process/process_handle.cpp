@@ -1,7 +1,7 @@
 #include "platform/process/process_handle.hpp"
 
+#include "platform/kernel/win32_error.hpp"
 #include "platform/process/command_line.hpp"
-#include "platform/process/win32_error.hpp"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -128,12 +128,27 @@ void close_descriptors_on_exec(int descriptor_limit) {
     report_failure(plan.status_fd, child_failure::execute, errno);
 }
 
+// A few errors mean something particular when starting a program: CreateProcessW reports a file
+// that is no program, a command line too long and a process table that is full in its own words.
+std::uint32_t start_error_from_errno(int error_number) {
+    switch (error_number) {
+        case ENOEXEC:
+            return kernel::win32::bad_exe_format;
+        case E2BIG:
+            return kernel::win32::filename_exced_range;
+        case EAGAIN:
+            return kernel::win32::no_system_resources;
+        default:
+            return kernel::win32_from_errno(error_number);
+    }
+}
+
 std::uint32_t start_error_of(const child_failure& failure) {
     if (failure.stage == child_failure::working_folder &&
         (failure.error_number == ENOENT || failure.error_number == ENOTDIR)) {
-        return error_directory;
+        return kernel::win32::directory;
     }
-    return win32_error_from_errno(failure.error_number);
+    return start_error_from_errno(failure.error_number);
 }
 
 int open_pidfd(pid_t pid) {
@@ -168,7 +183,7 @@ process_handle process_handle::start(const start_options& options) {
     plan.arguments = split_command_line(options.command_line);
     plan.program = locate_program(plan.arguments.front());
     if (plan.program.empty()) {
-        result.m_start_error = error_file_not_found;
+        result.m_start_error = kernel::win32::file_not_found;
         return result;
     }
     for (auto& argument : plan.arguments) {
@@ -181,14 +196,14 @@ process_handle process_handle::start(const start_options& options) {
 
     descriptor_pair status;
     if (pipe2(status.fds, O_CLOEXEC) != 0) {
-        result.m_start_error = win32_error_from_errno(errno);
+        result.m_start_error = start_error_from_errno(errno);
         return result;
     }
     plan.status_fd = status.fds[1];
 
     const pid_t pid = fork();
     if (pid < 0) {
-        result.m_start_error = win32_error_from_errno(errno);
+        result.m_start_error = start_error_from_errno(errno);
         return result;
     }
     if (pid == 0) {

@@ -42,8 +42,8 @@ inline constexpr std::uint32_t exit_code_signal_base = 0xC0000100;
 class process_handle {
 public:
     // Starts the program. On failure the handle is empty and start_error() says why, as a Windows
-    // error code: error_file_not_found for a missing program, error_access_denied for a file that
-    // may not be executed, error_directory for a working folder that cannot be entered, ...
+    // error code: ERROR_FILE_NOT_FOUND for a missing program, ERROR_ACCESS_DENIED for a file that
+    // may not be executed, ERROR_DIRECTORY for a working folder that cannot be entered, ...
     static process_handle start(const start_options& options);
 
     process_handle() = default;

@@ -1,6 +1,6 @@
 #include "platform/sync/named_mutex.hpp"
 
-#include "platform/process/win32_error.hpp"
+#include "platform/kernel/win32_error.hpp"
 #include "platform/sync/shared_object.hpp"
 
 #include <fcntl.h>
@@ -96,7 +96,7 @@ named_mutex named_mutex::create(std::string_view name, bool initial_owner, const
             name, detail::object_kind::mutex, detail::grants_everyone_use(security, mutex_modify_state),
             [initial_owner] { return std::make_unique<detail::mutex_state>(initial_owner); });
         result.m_state = std::static_pointer_cast<detail::mutex_state>(opened.object);
-        result.m_last_error = opened.already_existed ? process::error_already_exists : process::error_success;
+        result.m_last_error = opened.already_existed ? kernel::win32::already_exists : kernel::win32::success;
     } catch (const object_error& error) {
         result.m_last_error = error.code;
     }

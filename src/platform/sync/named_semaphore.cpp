@@ -1,6 +1,6 @@
 #include "platform/sync/named_semaphore.hpp"
 
-#include "platform/process/win32_error.hpp"
+#include "platform/kernel/win32_error.hpp"
 #include "platform/sync/shared_object.hpp"
 
 #include <fcntl.h>
@@ -53,7 +53,7 @@ public:
         table counts = load();
         const std::int64_t previous = counts.total();
         if (previous + count > counts.header.maximum) {
-            return {process::error_too_many_posts, 0};
+            return {kernel::win32::too_many_posts, 0};
         }
         counts.slots[m_slot].count += count;
         store(counts);
@@ -107,7 +107,7 @@ private:
         table counts;
         read_at(&counts.header, sizeof counts.header, data_offset);
         if (counts.header.slot_count > max_slots) {
-            throw object_error{process::error_invalid_handle};
+            throw object_error{kernel::win32::invalid_handle};
         }
         counts.slots.resize(counts.header.slot_count);
         read_at(counts.slots.data(), counts.slots.size() * sizeof(slot_record), slots_offset);
@@ -150,7 +150,7 @@ private:
             store(counts);
             return;
         }
-        throw object_error{process::error_not_enough_memory};
+        throw object_error{kernel::win32::not_enough_memory};
     }
 
     std::int32_t m_initial;
@@ -164,7 +164,7 @@ named_semaphore named_semaphore::create(std::string_view name, std::int32_t init
                                         const object_security& security) {
     named_semaphore result;
     if (maximum_count <= 0 || initial_count < 0 || initial_count > maximum_count) {
-        result.m_last_error = process::error_invalid_parameter;
+        result.m_last_error = kernel::win32::invalid_parameter;
         return result;
     }
     try {
@@ -172,7 +172,7 @@ named_semaphore named_semaphore::create(std::string_view name, std::int32_t init
             name, detail::object_kind::semaphore, detail::grants_everyone_use(security, semaphore_modify_state),
             [=] { return std::make_unique<detail::semaphore_state>(initial_count, maximum_count); });
         result.m_state = std::static_pointer_cast<detail::semaphore_state>(opened.object);
-        result.m_last_error = opened.already_existed ? process::error_already_exists : process::error_success;
+        result.m_last_error = opened.already_existed ? kernel::win32::already_exists : kernel::win32::success;
     } catch (const object_error& error) {
         result.m_last_error = error.code;
     }
@@ -190,10 +190,10 @@ wait_result named_semaphore::wait(std::chrono::milliseconds timeout) {
 
 release_outcome named_semaphore::release(std::int32_t count) {
     if (!m_state) {
-        return {process::error_invalid_handle, 0};
+        return {kernel::win32::invalid_handle, 0};
     }
     if (count <= 0) {
-        return {process::error_invalid_parameter, 0};
+        return {kernel::win32::invalid_parameter, 0};
     }
     try {
         const std::lock_guard lock(m_state->guard());

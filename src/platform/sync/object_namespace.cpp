@@ -1,6 +1,6 @@
 #include "platform/sync/object_namespace.hpp"
 
-#include "platform/process/win32_error.hpp"
+#include "platform/kernel/win32_error.hpp"
 #include "platform/system/system_paths.hpp"
 
 #include <climits>
@@ -36,13 +36,13 @@ std::string object_file_name(std::string_view name) {
         }
     }
     if (name.empty()) {
-        throw object_error{process::error_invalid_name};
+        throw object_error{kernel::win32::invalid_name};
     }
     if (name.size() > max_object_name) {
-        throw object_error{process::error_filename_exced_range};
+        throw object_error{kernel::win32::filename_exced_range};
     }
     if (name.find('\\') != std::string_view::npos) {
-        throw object_error{process::error_path_not_found};
+        throw object_error{kernel::win32::path_not_found};
     }
     std::string file;
     for (std::size_t i = 0; i < name.size(); ++i) {
@@ -55,7 +55,7 @@ std::string object_file_name(std::string_view name) {
         }
     }
     if (file.size() > NAME_MAX) {
-        throw object_error{process::error_filename_exced_range};
+        throw object_error{kernel::win32::filename_exced_range};
     }
     return file;
 }

@@ -1,6 +1,6 @@
 #include "platform/sync/shared_object.hpp"
 
-#include "platform/process/win32_error.hpp"
+#include "platform/kernel/win32_error.hpp"
 #include "platform/sync/object_namespace.hpp"
 
 #include <fcntl.h>
@@ -34,7 +34,7 @@ constexpr mode_t folder_mode = S_ISVTX | 0777;
 constexpr int max_open_attempts = 64;
 
 [[noreturn]] void throw_errno() {
-    throw object_error{process::win32_error_from_errno(errno)};
+    throw object_error{kernel::win32_from_errno(errno)};
 }
 
 class unique_fd {
@@ -96,7 +96,7 @@ unique_fd open_objects_folder() {
         info.st_mode = (info.st_mode & ~07777) | folder_mode;
     }
     if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (info.st_mode & S_ISVTX) == 0) {
-        throw object_error{process::error_access_denied};
+        throw object_error{kernel::win32::access_denied};
     }
     return dir;
 }
@@ -231,7 +231,7 @@ struct object_opener {
                 throw_errno();
             }
             if (!S_ISREG(info.st_mode)) {
-                throw object_error{process::error_invalid_handle};
+                throw object_error{kernel::win32::invalid_handle};
             }
             if (info.st_nlink == 0) {
                 continue;  // removed as stale since we opened it
@@ -239,7 +239,7 @@ struct object_opener {
             if (info.st_nlink > 1) {
                 // Another name for the same file, perhaps one an account placed here to have a
                 // privileged installer change a file of its choice.
-                throw object_error{process::error_access_denied};
+                throw object_error{kernel::win32::access_denied};
             }
 
             std::shared_ptr<shared_object> object = make();
@@ -264,7 +264,7 @@ struct object_opener {
                 file_header header{};
                 object->read_at(&header, sizeof header, 0);
                 if (header.magic != magic || header.kind != static_cast<std::uint32_t>(kind)) {
-                    throw object_error{process::error_invalid_handle};
+                    throw object_error{kernel::win32::invalid_handle};
                 }
             } else {
                 if (ftruncate(object->m_fd, 0) != 0) {
@@ -275,12 +275,12 @@ struct object_opener {
                 object->initialize();
             }
             if (!object->try_lock(presence_byte, F_RDLCK)) {
-                throw object_error{process::error_gen_failure};
+                throw object_error{kernel::win32::gen_failure};
             }
             object->attach();
             return {std::move(object), existed};
         }
-        throw object_error{process::error_gen_failure};
+        throw object_error{kernel::win32::gen_failure};
     }
 };
 
@@ -293,7 +293,7 @@ opened_object open_shared_object(std::string_view name, object_kind kind, bool e
     if (const auto found = objects.find(key); found != objects.end()) {
         if (auto object = found->second.lock()) {
             if (object->kind() != kind) {
-                throw object_error{process::error_invalid_handle};
+                throw object_error{kernel::win32::invalid_handle};
             }
             return {std::move(object), true};
         }

@@ -1,6 +1,6 @@
 #include "platform/process/process_handle.hpp"
 
-#include "platform/process/win32_error.hpp"
+#include "platform/kernel/win32_error.hpp"
 #include "probe.hpp"
 
 #include <poll.h>
@@ -13,6 +13,7 @@
 #include <cstdlib>
 
 namespace proc = platform::process;
+namespace win32 = platform::kernel::win32;
 namespace fs = boost::filesystem;
 using platform::sync::wait_result;
 using namespace std::chrono_literals;
@@ -159,13 +160,13 @@ TEST(Process, StartFailuresGiveWindowsErrorCodes) {
         fs::path folder;
         std::uint32_t expected;
     } cases[] = {
-        {(machine.root() / "missing").string(), {}, proc::error_file_not_found},
-        {"quillon-no-such-program-anywhere", {}, proc::error_file_not_found},
-        {"", {}, proc::error_file_not_found},
-        {(plain / "below").string(), {}, proc::error_path_not_found},
-        {plain.string(), {}, proc::error_access_denied},
-        {machine.root().string(), {}, proc::error_access_denied},
-        {probe::command("exit 0"), machine.root() / "no folder", proc::error_directory},
+        {(machine.root() / "missing").string(), {}, win32::file_not_found},
+        {"quillon-no-such-program-anywhere", {}, win32::file_not_found},
+        {"", {}, win32::file_not_found},
+        {(plain / "below").string(), {}, win32::path_not_found},
+        {plain.string(), {}, win32::access_denied},
+        {machine.root().string(), {}, win32::access_denied},
+        {probe::command("exit 0"), machine.root() / "no folder", win32::directory},
     };
     for (const auto& c : cases) {
         auto child = proc::process_handle::start({c.command_line, c.folder, {}});

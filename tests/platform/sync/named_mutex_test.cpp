@@ -1,7 +1,7 @@
 #include "platform/sync/named_mutex.hpp"
 
+#include "platform/kernel/win32_error.hpp"
 #include "platform/process/probe.hpp"
-#include "platform/process/win32_error.hpp"
 #include "platform/sync/named_semaphore.hpp"
 #include "platform/sync/object_namespace.hpp"
 
@@ -12,7 +12,7 @@
 #include <thread>
 
 namespace objects = platform::sync;
-namespace proc = platform::process;
+namespace win32 = platform::kernel::win32;
 namespace fs = boost::filesystem;
 using objects::wait_result;
 using namespace std::chrono_literals;
@@ -39,9 +39,9 @@ TEST(NamedMutex, OwnershipNestsAndBelongsToOneThread) {
     probe::sandbox machine;
     auto mutex = objects::named_mutex::create(mutex_name, false, everyone);
     ASSERT_TRUE(mutex);
-    EXPECT_EQ(mutex.last_error(), proc::error_success);
+    EXPECT_EQ(mutex.last_error(), win32::success);
     auto again = objects::named_mutex::create(mutex_name, true, everyone);  // exists: not taken
-    EXPECT_EQ(again.last_error(), proc::error_already_exists);
+    EXPECT_EQ(again.last_error(), win32::already_exists);
 
     EXPECT_EQ(mutex.wait(0ms), wait_result::object_0);
     EXPECT_EQ(again.wait(0ms), wait_result::object_0);  // same object, same thread: nested
@@ -84,14 +84,14 @@ TEST(NamedMutex, AnotherProcessKeepsItUntilItReleasesOrEnds) {
         SCOPED_TRACE(c.mode + std::string(c.how == ending::killed ? " (killed)" : ""));
         probe::sandbox machine;
         auto mine = objects::named_mutex::create(mutex_name, false, everyone);
-        ASSERT_EQ(mine.last_error(), proc::error_success);
+        ASSERT_EQ(mine.last_error(), win32::success);
         const std::string report = machine.file("report"), until = machine.file("until");
         auto holder = probe::start("hold-mutex " + mutex_name + " " + report + " " + until + " " + c.mode);
         ASSERT_EQ(probe::await_report(report), (std::vector<std::string>{"183", result_text(wait_result::object_0)}));
 
         EXPECT_EQ(mine.wait(0ms), wait_result::timeout);
         EXPECT_EQ(mine.wait(30ms), wait_result::timeout);
-        EXPECT_EQ(objects::named_mutex::create(mutex_name, false, everyone).last_error(), proc::error_already_exists);
+        EXPECT_EQ(objects::named_mutex::create(mutex_name, false, everyone).last_error(), win32::already_exists);
 
         if (c.how == ending::killed) {
             ::kill(holder.id(), SIGKILL);
@@ -109,7 +109,7 @@ TEST(NamedMutex, AnotherProcessKeepsItUntilItReleasesOrEnds) {
 TEST(NamedMutex, WaiterGetsItWhenAnotherProcessReleases) {
     probe::sandbox machine;
     auto mine = objects::named_mutex::create(mutex_name, true, everyone);
-    ASSERT_EQ(mine.last_error(), proc::error_success);
+    ASSERT_EQ(mine.last_error(), win32::success);
     const std::string report = machine.file("report"), until = machine.file("until");
     // Owned from its creation: the other process finds it taken.
     auto other = probe::start("hold-mutex " + mutex_name + " " + report + " " + until + " keep");
@@ -129,7 +129,7 @@ TEST(NamedMutex, StartsAfreshOnceNoProcessHasItOpen) {
     holder.wait();
 
     auto mutex = objects::named_mutex::create(mutex_name, false, everyone);
-    EXPECT_EQ(mutex.last_error(), proc::error_success);
+    EXPECT_EQ(mutex.last_error(), win32::success);
     EXPECT_EQ(mutex.wait(0ms), wait_result::object_0);
     EXPECT_TRUE(mutex.release());
 }
@@ -141,10 +141,10 @@ TEST(NamedObjects, MutexesAndSemaphoresShareOneNameSpace) {
     ASSERT_EQ(probe::await_report(report).size(), 2u);
     auto clash = objects::named_semaphore::create(mutex_name, 0, 1, everyone);
     EXPECT_FALSE(clash);
-    EXPECT_EQ(clash.last_error(), proc::error_invalid_handle);
+    EXPECT_EQ(clash.last_error(), win32::invalid_handle);
 
     auto mutex = objects::named_mutex::create(mutex_name, false, everyone);  // this process's own state
-    EXPECT_EQ(objects::named_semaphore::create(mutex_name, 0, 1, everyone).last_error(), proc::error_invalid_handle);
+    EXPECT_EQ(objects::named_semaphore::create(mutex_name, 0, 1, everyone).last_error(), win32::invalid_handle);
     probe::signal(until);
     holder.wait();
 }
@@ -211,14 +211,14 @@ TEST(NamedObjects, LinksUnderAnObjectsNameAreRefused) {
     probe::sandbox machine;
     const fs::path target = machine.root() / "precious";
     probe::signal(target.string());
-    ASSERT_EQ(objects::named_mutex::create("Global\\first", false, everyone).last_error(), proc::error_success);
+    ASSERT_EQ(objects::named_mutex::create("Global\\first", false, everyone).last_error(), win32::success);
 
     fs::create_symlink(target, objects::objects_folder() / "symbolic");
     fs::create_hard_link(target, objects::objects_folder() / "hard");
     for (const char* name : {"symbolic", "hard"}) {
         auto mutex = objects::named_mutex::create(std::string("Global\\") + name, false, everyone);
         EXPECT_FALSE(mutex) << name;
-        EXPECT_NE(mutex.last_error(), proc::error_success) << name;
+        EXPECT_NE(mutex.last_error(), win32::success) << name;
     }
     EXPECT_EQ(fs::file_size(target), 1u);
 }

@@ -1,12 +1,12 @@
 #include "platform/sync/named_semaphore.hpp"
 
+#include "platform/kernel/win32_error.hpp"
 #include "platform/process/probe.hpp"
-#include "platform/process/win32_error.hpp"
 
 #include <signal.h>
 
 namespace objects = platform::sync;
-namespace proc = platform::process;
+namespace win32 = platform::kernel::win32;
 using objects::wait_result;
 using namespace std::chrono_literals;
 
@@ -30,14 +30,14 @@ TEST(NamedSemaphore, CountsStayWithinTheMaximum) {
     probe::sandbox machine;
     auto counter = objects::named_semaphore::create(counter_name, 2, 3, everyone);
     ASSERT_TRUE(counter);
-    EXPECT_EQ(counter.last_error(), proc::error_success);
+    EXPECT_EQ(counter.last_error(), win32::success);
 
     const auto added = counter.release(1);
     EXPECT_TRUE(added);
     EXPECT_EQ(added.previous_count, 2);
-    EXPECT_EQ(counter.release(1).error, proc::error_too_many_posts);
-    EXPECT_EQ(counter.release(0).error, proc::error_invalid_parameter);
-    EXPECT_EQ(counter.release(-1).error, proc::error_invalid_parameter);
+    EXPECT_EQ(counter.release(1).error, win32::too_many_posts);
+    EXPECT_EQ(counter.release(0).error, win32::invalid_parameter);
+    EXPECT_EQ(counter.release(-1).error, win32::invalid_parameter);
 
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(counter.wait(0ms), wait_result::object_0) << i;
@@ -47,15 +47,15 @@ TEST(NamedSemaphore, CountsStayWithinTheMaximum) {
 
     // Opening keeps the counts and the maximum of the existing semaphore.
     auto again = objects::named_semaphore::create(counter_name, 1, 10, everyone);
-    EXPECT_EQ(again.last_error(), proc::error_already_exists);
+    EXPECT_EQ(again.last_error(), win32::already_exists);
     EXPECT_EQ(again.release(3).previous_count, 0);
-    EXPECT_EQ(again.release(1).error, proc::error_too_many_posts);
+    EXPECT_EQ(again.release(1).error, win32::too_many_posts);
     EXPECT_EQ(counter.wait(0ms), wait_result::object_0);
 
     for (auto [initial, maximum] : {std::pair{2, 1}, {0, 0}, {-1, 5}}) {
         auto invalid = objects::named_semaphore::create("Global\\QuillonTest.invalid", initial, maximum, everyone);
         EXPECT_FALSE(invalid);
-        EXPECT_EQ(invalid.last_error(), proc::error_invalid_parameter);
+        EXPECT_EQ(invalid.last_error(), win32::invalid_parameter);
     }
     objects::named_semaphore empty;
     EXPECT_EQ(empty.wait(0ms), wait_result::failed);

@@ -1,13 +1,13 @@
 #include "platform/sync/object_namespace.hpp"
 
-#include "platform/process/win32_error.hpp"
+#include "platform/kernel/win32_error.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace objects = platform::sync;
-namespace proc = platform::process;
+namespace win32 = platform::kernel::win32;
 
 TEST(ObjectNames, FileNamesStayInsideTheFolder) {
     const struct {
@@ -36,12 +36,12 @@ TEST(ObjectNames, UnusableNamesAreRefused) {
         std::string name;
         std::uint32_t error;
     } cases[] = {
-        {"", proc::error_invalid_name},
-        {"Global\\", proc::error_invalid_name},
-        {"Global\\a\\b", proc::error_path_not_found},
-        {"global\\a", proc::error_path_not_found},  // prefixes are case-sensitive
-        {std::string(261, 'a'), proc::error_filename_exced_range},
-        {std::string(100, '/'), proc::error_filename_exced_range},  // fits Windows, not a file name
+        {"", win32::invalid_name},
+        {"Global\\", win32::invalid_name},
+        {"Global\\a\\b", win32::path_not_found},
+        {"global\\a", win32::path_not_found},  // prefixes are case-sensitive
+        {std::string(261, 'a'), win32::filename_exced_range},
+        {std::string(100, '/'), win32::filename_exced_range},  // fits Windows, not a file name
     };
     for (const auto& c : cases) {
         try {
