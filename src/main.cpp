@@ -1,7 +1,12 @@
 // quillon-setup: the installer's entry point.
-#include <iostream>
+#include "platform/ui/application.hpp"
+#include "startup/install_app.hpp"
+#include "startup/process_guards.hpp"
 
-int main() {
-    std::cerr << "quillon-setup: the installation wizard is not built yet; this build carries its resources only.\n";
-    return 1;
+int main(int argc, char** argv) {
+    // The guards come first: they may end the process before any window or named object exists.
+    InitializeProcess();
+    platform::ui::application_instance qt(argc, argv);
+    CInstallApp app;
+    return platform::ui::AfxWinMain(argc, argv);
 }

@@ -1,0 +1,200 @@
+#include "startup/install_app.hpp"
+
+#include "platform/kernel/win32_error.hpp"
+#include "platform/registry/key.hpp"
+#include "platform/shell/special_folders.hpp"
+#include "platform/ui/framework_constants.hpp"
+#include "platform/ui/window.hpp"
+#include "security/access_control.hpp"
+#include "startup/application_id.hpp"
+#include "startup/format_text.hpp"
+#include "startup/installed_product.hpp"
+#include "startup/instance_counter.hpp"
+#include "startup/language_catalogue.hpp"
+#include "startup/language_texts.hpp"
+#include "startup/process_guards.hpp"
+#include "startup/product_identity.hpp"
+#include "startup/refreshable_window.hpp"
+#include "startup/startup_error.hpp"
+#include "startup/startup_messages.hpp"
+#include "startup/wizard_launch.hpp"
+
+#include <QCoreApplication>
+
+#include <boost/filesystem/path.hpp>
+
+namespace ui = platform::ui;
+namespace reg = platform::registry;
+namespace shell = platform::shell;
+namespace kernel = platform::kernel;
+
+namespace {
+
+constexpr std::uint32_t kProgramIconId = 128;
+
+constexpr std::uint32_t kTitleText = 1000;
+constexpr std::uint32_t kNotAdministratorText = 1126;
+constexpr std::uint32_t kProductRunningText = 1127;
+constexpr std::uint32_t kInstallerInEnglishText = 1129;
+
+// The language the previous installation recorded, when it is one the product knows.
+std::optional<std::uint32_t> RecordedLanguage() {
+    const auto recorded = reg::get_value(reg::hive::local_machine, UninstallKeyPath(), "VnLanguage");
+    if (!recorded || recorded->data.size() != 4) {
+        return std::nullopt;
+    }
+    const auto& d = recorded->data;
+    const std::uint32_t index = d[0] | d[1] << 8 | d[2] << 16 | std::uint32_t{d[3]} << 24;
+    return IsProductLanguage(index) ? std::optional(index) : std::nullopt;
+}
+
+// A folder below a special folder: folder\Vintrel\Quillon 7.
+std::string ProductFolderIn(const std::optional<boost::filesystem::path>& folder) {
+    if (!folder) {
+        return {};
+    }
+    return (*folder / std::string(kCompanyName) / std::string(kProductKey)).string();
+}
+
+}  // namespace
+
+CInstallApp::CInstallApp(InstanceCounter* runningInstances)
+    : m_instanceMutex(InstallerMutexName(GetApplicationId()), false, true),
+      m_pRunningInstances(runningInstances),
+      m_icon(ui::CPicture::LoadIcon(kProgramIconId)) {
+    if (m_icon && QCoreApplication::instance()) {
+        SetAppIcon(*m_icon);
+    }
+}
+
+CInstallApp::~CInstallApp() = default;
+
+bool CInstallApp::InitInstance() {
+    if (StartSession()) {
+        RunWizard(*this);
+    }
+    return false;
+}
+
+bool CInstallApp::StartSession() {
+    if (!ProcessorCheckPassed()) {
+        ReportStartupError(static_cast<std::uint32_t>(kernel::hresult::e_unexpected));
+        return false;
+    }
+    if (!m_instanceMutex.TryAcquire()) {
+        ReportStartupError(kernel::win32::busy);
+        return false;
+    }
+    CWinApp::InitInstance();
+    if (m_icon && QCoreApplication::instance()) {
+        SetAppIcon(*m_icon);
+    }
+
+    ChooseStartLanguage();
+    UpdateTitle();
+
+    if (!security::IsUserAdmin()) {
+        ShowAppMessage(LoadText(kNotAdministratorText), ui::MB_ICONWARNING | ui::MB_OK);
+        return false;
+    }
+    if (!WaitForProductToClose()) {
+        return false;
+    }
+
+    ReadPreviousInstallation();
+    SetDefaultFolders();
+    m_bStartMenuShortcut = true;
+    m_bDesktopShortcut = true;
+    m_bAdvancedMode = false;
+    return true;
+}
+
+void CInstallApp::ChooseStartLanguage() {
+    MakeLanguageCurrent(ChooseLanguage(ProductLanguageMask));
+    if (const auto recorded = RecordedLanguage()) {
+        MakeLanguageCurrent(*recorded);
+    }
+    m_nProductLanguage = GetLanguageState().current;
+    if (!IsInstallerTranslated(m_nProductLanguage)) {
+        MakeLanguageCurrent(LanguageEnglish);
+    }
+}
+
+void CInstallApp::UpdateTitle() {
+    SetAppName(LoadText(kTitleText) + " \u2013 " + GetProductText(false));
+}
+
+bool CInstallApp::WaitForProductToClose() {
+    InstanceCounter& counter = m_pRunningInstances ? *m_pRunningInstances : GetInstanceCounter();
+    while (CountRunningInstances(counter) > 1) {
+        const std::string text = FormatText(LoadText(kProductRunningText), {GetProductText(true)});
+        if (ShowAppMessage(text, ui::MB_RETRYCANCEL | ui::MB_ICONWARNING) == ui::IDCANCEL) {
+            return false;
+        }
+    }
+    return true;
+}
+
+const std::string& CInstallApp::FindInstalledProduct() {
+    if (!m_strInstalledProduct) {
+        m_strInstalledProduct = LookUpInstalledProduct();
+    }
+    return *m_strInstalledProduct;
+}
+
+void CInstallApp::ReadPreviousInstallation() {
+    const std::string& installed = FindInstalledProduct();
+    const PreviousInstallation previous = ComparePreviousInstallation(installed);
+    m_nPreviousInstall = previous.status;
+    m_strPreviousVersion = previous.versionText;
+    m_nPreviousVersion = previous.versionNumber;
+
+    if (m_nPreviousInstall == PreviousSame || m_nPreviousInstall == PreviousOlder) {
+        const boost::filesystem::path log = FindUninstallLog(installed);
+        if (!log.empty()) {
+            m_uninstallLog.Read(&log);
+            m_strInstallFolder = m_uninstallLog.installPath;
+            m_strStartMenuFolder = m_uninstallLog.shortcutPath;
+            return;
+        }
+    }
+    m_uninstallLog.Read(nullptr);
+}
+
+void CInstallApp::SetDefaultFolders() {
+    if (m_strInstallFolder.empty()) {
+        m_strInstallFolder = ProductFolderIn(shell::special_folder(shell::csidl::program_files));
+    }
+    if (m_strStartMenuFolder.empty()) {
+        auto programs = shell::special_folder(shell::csidl::common_programs);
+        if (!programs) {
+            programs = shell::special_folder(shell::csidl::programs);
+        }
+        m_strStartMenuFolder = ProductFolderIn(programs);
+    }
+}
+
+std::int32_t CInstallApp::GetPreviousInstall(std::string* previousVersion) const {
+    if (previousVersion && (m_nPreviousInstall == PreviousNewer || m_nPreviousInstall == PreviousOlder)) {
+        *previousVersion = m_strPreviousVersion;
+    }
+    return m_nPreviousInstall;
+}
+
+void CInstallApp::SetLanguage(std::uint32_t index) {
+    MakeLanguageCurrent(index);
+    m_nProductLanguage = index;
+    if (!IsInstallerTranslated(index)) {
+        ShowAppMessage(FormatText(LoadText(kInstallerInEnglishText), {GetProductText(true)}),
+                       ui::MB_ICONINFORMATION | ui::MB_OK);
+        MakeLanguageCurrent(LanguageEnglish);
+    }
+    UpdateTitle();
+    if (auto* window = dynamic_cast<CRefreshableWindow*>(m_pMainWnd)) {
+        window->RefreshTexts();
+    }
+}
+
+CInstallApp* GetInstallApp() {
+    return dynamic_cast<CInstallApp*>(ui::AfxGetApp());
+}
