@@ -4,7 +4,6 @@
 #include "platform/registry/key.hpp"
 #include "platform/shell/special_folders.hpp"
 #include "platform/ui/framework_constants.hpp"
-#include "platform/ui/window.hpp"
 #include "security/access_control.hpp"
 #include "startup/application_id.hpp"
 #include "startup/format_text.hpp"
@@ -14,12 +13,9 @@
 #include "startup/language_texts.hpp"
 #include "startup/process_guards.hpp"
 #include "startup/product_identity.hpp"
-#include "startup/refreshable_window.hpp"
 #include "startup/startup_error.hpp"
-#include "startup/startup_messages.hpp"
+#include "startup/startup_ui.hpp"
 #include "startup/wizard_launch.hpp"
-
-#include <QCoreApplication>
 
 #include <boost/filesystem/path.hpp>
 
@@ -29,8 +25,6 @@ namespace shell = platform::shell;
 namespace kernel = platform::kernel;
 
 namespace {
-
-constexpr std::uint32_t kProgramIconId = 128;
 
 constexpr std::uint32_t kTitleText = 1000;
 constexpr std::uint32_t kNotAdministratorText = 1126;
@@ -59,12 +53,8 @@ std::string ProductFolderIn(const std::optional<boost::filesystem::path>& folder
 }  // namespace
 
 CInstallApp::CInstallApp(InstanceCounter* runningInstances)
-    : m_instanceMutex(InstallerMutexName(GetApplicationId()), false, true),
-      m_pRunningInstances(runningInstances),
-      m_icon(ui::CPicture::LoadIcon(kProgramIconId)) {
-    if (m_icon && QCoreApplication::instance()) {
-        SetAppIcon(*m_icon);
-    }
+    : m_instanceMutex(InstallerMutexName(GetApplicationId()), false, true), m_pRunningInstances(runningInstances) {
+    UseProgramIcon();
 }
 
 CInstallApp::~CInstallApp() = default;
@@ -86,9 +76,7 @@ bool CInstallApp::StartSession() {
         return false;
     }
     CWinApp::InitInstance();
-    if (m_icon && QCoreApplication::instance()) {
-        SetAppIcon(*m_icon);
-    }
+    UseProgramIcon();
 
     ChooseStartLanguage();
     UpdateTitle();
@@ -190,9 +178,7 @@ void CInstallApp::SetLanguage(std::uint32_t index) {
         MakeLanguageCurrent(LanguageEnglish);
     }
     UpdateTitle();
-    if (auto* window = dynamic_cast<CRefreshableWindow*>(m_pMainWnd)) {
-        window->RefreshTexts();
-    }
+    RefreshMainWindowTexts(m_pMainWnd);
 }
 
 CInstallApp* GetInstallApp() {

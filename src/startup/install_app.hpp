@@ -4,7 +4,6 @@
 #pragma once
 
 #include "platform/ui/application.hpp"
-#include "platform/ui/picture.hpp"
 #include "startup/instance_mutex.hpp"
 #include "startup/previous_installation.hpp"
 #include "uninstall_log/uninstall_log.hpp"
@@ -67,7 +66,6 @@ private:
     void SetDefaultFolders();
 
     InstanceCounter* m_pRunningInstances;
-    std::optional<platform::ui::CPicture> m_icon;
     std::optional<std::string> m_strInstalledProduct;  // FindInstalledProduct's cache
 };
 

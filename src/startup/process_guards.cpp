@@ -6,7 +6,7 @@
 #include "platform/ui/framework_constants.hpp"
 #include "startup/application_id.hpp"
 #include "startup/instance_counter.hpp"
-#include "startup/startup_messages.hpp"
+#include "startup/startup_ui.hpp"
 
 #include <QtGlobal>
 

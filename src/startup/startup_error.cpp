@@ -5,7 +5,7 @@
 #include "platform/resources/resource_module.hpp"
 #include "platform/resources/string_table.hpp"
 #include "platform/ui/framework_constants.hpp"
-#include "startup/startup_messages.hpp"
+#include "startup/startup_ui.hpp"
 
 namespace {
 

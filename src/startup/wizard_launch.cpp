@@ -2,7 +2,7 @@
 
 #include "platform/ui/framework_constants.hpp"
 #include "startup/install_app.hpp"
-#include "startup/startup_messages.hpp"
+#include "startup/startup_ui.hpp"
 
 // The wizard host is not part of this build yet. Say so plainly instead of pretending to install.
 void RunWizard(CInstallApp& /*app*/) {

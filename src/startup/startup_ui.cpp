@@ -1,0 +1,46 @@
+#include "startup/startup_ui.hpp"
+
+#include "platform/ui/application.hpp"
+#include "platform/ui/framework_constants.hpp"
+#include "platform/ui/message_box.hpp"
+#include "platform/ui/picture.hpp"
+#include "platform/ui/window.hpp"
+#include "startup/refreshable_window.hpp"
+
+#include <QCoreApplication>
+
+#include <optional>
+
+namespace ui = platform::ui;
+
+namespace {
+
+constexpr std::uint32_t kProgramIconId = 128;
+
+}  // namespace
+
+int ShowProcessMessage(const std::string& text, unsigned type) {
+    return ui::MessageBox(nullptr, text, std::nullopt, type);
+}
+
+int ShowAppMessage(const std::string& text, unsigned type) {
+    const ui::CWnd* owner = ui::AfxGetMainWnd();
+    if (owner && owner->GetSafeHwnd() && owner->IsLayoutRTL()) {
+        type |= ui::MB_RTLREADING;
+    }
+    return ui::AfxMessageBox(text, type);
+}
+
+void UseProgramIcon() {
+    static const std::optional<ui::CPicture> icon = ui::CPicture::LoadIcon(kProgramIconId);
+    ui::CWinApp* app = ui::AfxGetApp();
+    if (icon && app && QCoreApplication::instance()) {
+        app->SetAppIcon(*icon);
+    }
+}
+
+void RefreshMainWindowTexts(ui::CWnd* mainWindow) {
+    if (auto* window = dynamic_cast<CRefreshableWindow*>(mainWindow)) {
+        window->RefreshTexts();
+    }
+}
