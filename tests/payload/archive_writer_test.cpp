@@ -7,7 +7,6 @@
 
 #include <limits>
 
-using payload::compress_errc;
 using payload::notification;
 using payload_test::writer_run;
 

@@ -9,8 +9,6 @@
 #include <cerrno>
 #include <random>
 
-using payload::compress_errc;
-
 namespace {
 
 // Files large enough to take many blocks, some of them incompressible.

@@ -67,6 +67,7 @@ std::string encode_index(const std::vector<index_entry>& entries) {
 
 std::string build_archive(const std::vector<memory_file>& files) {
     std::vector<index_entry> entries;
+    entries.reserve(files.size());
     for (const auto& file : files) {
         entries.push_back({file.source_path, file.folder, file.kind, file.content.size(), crc32_of(file.content)});
     }

@@ -17,7 +17,7 @@ namespace {
 
 namespace io = boost::iostreams;
 
-constexpr std::size_t read_block_size = 64 * 1024;
+constexpr std::size_t read_block_size = std::size_t{64} * 1024;
 
 // The compressor's output end: a failed write is an error, never a silent loss.
 class checked_sink {

@@ -16,7 +16,7 @@ template <class CharT, class Traits>
 struct membuf_holder {
     membuf_holder() = default;
     membuf_holder(const CharT* data, std::size_t size) : m_buf(data, size) {}
-    membuf_holder(membuf_holder&&) = default;
+    membuf_holder(membuf_holder&&) noexcept = default;
 
     basic_membuf<CharT, Traits> m_buf;
 };
@@ -34,7 +34,7 @@ public:
     // Reads [data, data + size) in place; the range must outlive the stream.
     basic_imemstream(const CharT* data, std::size_t size) : holder(data, size), stream(&this->m_buf) {}
 
-    basic_imemstream(basic_imemstream&& other) : holder(std::move(other)), stream(std::move(other)) {
+    basic_imemstream(basic_imemstream&& other) noexcept : holder(std::move(other)), stream(std::move(other)) {
         this->set_rdbuf(&this->m_buf);
     }
 
@@ -49,7 +49,7 @@ class basic_memstream : private details::membuf_holder<CharT, Traits>, public st
 public:
     basic_memstream() : stream(&this->m_buf) {}
 
-    basic_memstream(basic_memstream&& other) : holder(std::move(other)), stream(std::move(other)) {
+    basic_memstream(basic_memstream&& other) noexcept : holder(std::move(other)), stream(std::move(other)) {
         this->set_rdbuf(&this->m_buf);
     }
 
