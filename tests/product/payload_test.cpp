@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -123,14 +124,8 @@ TEST(ProductPayload, IsEmbeddedInTheInstaller) {
     }
     const std::string listing = run_and_read(product_test::built("vnres").string() + " list " +
                                              product_test::built("quillon-setup").string());
-    const std::string size = std::to_string(fs::file_size(payload_file));
-    std::istringstream lines(listing);
-    bool found = false;
-    for (std::string line; std::getline(lines, line);) {
-        found = found || (line.find("(260)") != std::string::npos && line.find(" 134 ") != std::string::npos &&
-                          line.find(size) != std::string::npos);
-    }
-    EXPECT_TRUE(found) << listing;
+    const std::regex payload_line("\\(260\\)\\s*134\\s+" + std::to_string(fs::file_size(payload_file)) + "\\b");
+    EXPECT_TRUE(std::regex_search(listing, payload_line)) << listing;
 }
 
 }  // namespace
