@@ -37,11 +37,20 @@ std::string xml_escaped(const std::string& text) {
     std::string escaped;
     for (const char c : text) {
         switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            default: escaped += c;
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            default:
+                escaped += c;
         }
     }
     return escaped;
@@ -61,9 +70,10 @@ std::string desktop_value(const std::string& text) {
 }
 
 std::string mime_package_text() {
-    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                       "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-                       "  <mime-type type=\"") +
+    return std::string(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+               "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+               "  <mime-type type=\"") +
            document_mime_type +
            "\">\n"
            "    <comment>Quillon document</comment>\n"
@@ -107,7 +117,9 @@ std::error_code remove_file_if_present(const fs::path& file) {
 
 }  // namespace
 
-fs::path mime_package_file() { return shared_data_folder() / "mime" / "packages" / (std::string(association_name) + ".xml"); }
+fs::path mime_package_file() {
+    return shared_data_folder() / "mime" / "packages" / (std::string(association_name) + ".xml");
+}
 
 fs::path desktop_entry_file() {
     return shared_data_folder() / "applications" / (std::string(association_name) + ".desktop");

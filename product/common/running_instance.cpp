@@ -24,7 +24,8 @@ std::string own_version_string(const std::string& key) {
         return {};
     }
     for (const ver::translation& t : ver::read_translations(*translations)) {
-        if (auto found = ver::query_version_value(block, "\\StringFileInfo\\" + ver::string_table_key(t) + "\\" + key)) {
+        if (auto found =
+                ver::query_version_value(block, "\\StringFileInfo\\" + ver::string_table_key(t) + "\\" + key)) {
             std::string text = ver::version_value_text(*found);
             while (!text.empty() && text.back() == '\0') {
                 text.pop_back();

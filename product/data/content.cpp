@@ -7,9 +7,9 @@ namespace product_data {
 
 namespace {
 
-constexpr std::array<const char*, 24> syllables = {"qui", "lon", "va", "tre", "ne", "ro", "sa", "mi",
-                                                   "del", "ka", "to", "ri", "en", "us", "pa", "li",
-                                                   "mor", "fe", "da", "sil", "an", "or", "bel", "cu"};
+constexpr std::array<const char*, 24> syllables = {"qui", "lon", "va", "tre", "ne", "ro", "sa",  "mi",
+                                                   "del", "ka",  "to", "ri",  "en", "us", "pa",  "li",
+                                                   "mor", "fe",  "da", "sil", "an", "or", "bel", "cu"};
 
 std::string word(random_source& random) {
     std::string text;
@@ -139,12 +139,24 @@ std::string make_content(content_kind kind, const std::string& name, std::size_t
     std::string out;
     out.reserve(size + 512);
     switch (kind) {
-        case content_kind::language_catalogue: language_catalogue(out, random, size); break;
-        case content_kind::document: document(out, random, size); break;
-        case content_kind::settings: settings(out, random, size); break;
-        case content_kind::texture: texture(out, random, size); break;
-        case content_kind::binary_code: binary_code(out, random, size); break;
-        case content_kind::cabinet: cabinet(out, random, size); break;
+        case content_kind::language_catalogue:
+            language_catalogue(out, random, size);
+            break;
+        case content_kind::document:
+            document(out, random, size);
+            break;
+        case content_kind::settings:
+            settings(out, random, size);
+            break;
+        case content_kind::texture:
+            texture(out, random, size);
+            break;
+        case content_kind::binary_code:
+            binary_code(out, random, size);
+            break;
+        case content_kind::cabinet:
+            cabinet(out, random, size);
+            break;
     }
     out.resize(size, '\n');
     return out;

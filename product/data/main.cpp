@@ -66,8 +66,8 @@ int main(int argc, char** argv) {
             if (file.generated) {
                 write_if_changed(source, product_data::make_content(file.content, file.name, file.size));
             } else {
-                const auto found = std::find_if(built.begin(), built.end(),
-                                                [&file](const auto& b) { return b.first == file.name; });
+                const auto found =
+                    std::find_if(built.begin(), built.end(), [&file](const auto& b) { return b.first == file.name; });
                 source = found->second;
                 if (!fs::is_regular_file(source)) {
                     throw std::runtime_error(source.string() + ": the built file is missing");

@@ -20,7 +20,9 @@ namespace fs = boost::filesystem;
 
 std::atomic<dsetup_callback> current_callback{nullptr};
 
-std::u16string to_utf16(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string to_utf16(const std::string& ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
 
 std::string utf8_of(const char16_t* text) {
     std::string out;
@@ -118,7 +120,7 @@ std::int32_t install_components(const fs::path& source) {
 extern "C" {
 
 __attribute__((visibility("default"))) std::int32_t DirectXSetupGetVersion(std::uint32_t* version,
-                                                                          std::uint32_t* revision) {
+                                                                           std::uint32_t* revision) {
     if (version == nullptr || revision == nullptr) {
         return 0;
     }
@@ -143,7 +145,7 @@ __attribute__((visibility("default"))) std::int32_t DirectXSetupSetCallback(dset
 }
 
 __attribute__((visibility("default"))) std::int32_t DirectXSetupW(void* /*owner_window*/, const char16_t* root_path,
-                                                                 std::uint32_t /*flags*/) {
+                                                                  std::uint32_t /*flags*/) {
     try {
         const fs::path source = root_path != nullptr && *root_path != 0 ? fs::path(utf8_of(root_path)) : own_folder();
         return install_components(source);

@@ -63,7 +63,7 @@ inline constexpr std::uint32_t shipped_version = 0x00040009;
 inline constexpr std::uint32_t shipped_revision = 904;
 
 // The component files the root folder must hold, installed into the system folder's "directx".
-inline constexpr const char* component_files[] = {"dxdllreg_x86.cab", "dxupdate.cab",
-                                                   "Jun2010_D3DCompiler_43_x86.cab", "Jun2010_d3dx9_43_x86.cab"};
+inline constexpr const char* component_files[] = {"dxdllreg_x86.cab", "dxupdate.cab", "Jun2010_D3DCompiler_43_x86.cab",
+                                                  "Jun2010_d3dx9_43_x86.cab"};
 
 }  // namespace dsetup

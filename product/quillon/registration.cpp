@@ -19,9 +19,8 @@ std::string lower(std::string text) {
 }
 
 std::uint64_t parse_version_digits(const std::string& digits) {
-    if (digits.size() != 16 || !std::all_of(digits.begin(), digits.end(), [](unsigned char c) {
-            return std::isxdigit(c) != 0;
-        })) {
+    if (digits.size() != 16 ||
+        !std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isxdigit(c) != 0; })) {
         throw usage_error("/update= needs 16 hexadecimal digits, not \"" + digits + "\"");
     }
     return std::stoull(digits, nullptr, 16);
@@ -30,8 +29,8 @@ std::uint64_t parse_version_digits(const std::string& digits) {
 }  // namespace
 
 std::optional<registration_request> parse_registration(const std::vector<std::string>& arguments) {
-    const bool asked = std::any_of(arguments.begin(), arguments.end(),
-                                   [](const std::string& a) { return lower(a) == "/register"; });
+    const bool asked =
+        std::any_of(arguments.begin(), arguments.end(), [](const std::string& a) { return lower(a) == "/register"; });
     if (!asked) {
         return std::nullopt;
     }

@@ -26,7 +26,8 @@ std::string describe(const std::string& what, std::error_code ec) {
 }
 
 bool is_missing(std::error_code ec) {
-    return ec.value() == static_cast<int>(win32::file_not_found) || ec.value() == static_cast<int>(win32::path_not_found);
+    return ec.value() == static_cast<int>(win32::file_not_found) ||
+           ec.value() == static_cast<int>(win32::path_not_found);
 }
 
 bool same_path(const fs::path& a, const fs::path& b) {
@@ -182,8 +183,8 @@ private:
         if (!program || !same_path(fs::path(*program).parent_path(), m_uninstaller.parent_path())) {
             return;
         }
-        const std::string name = "HKEY_LOCAL_MACHINE\\" + std::string(publisher_key_path) + " \"" +
-                                 installed_program_value + "\"";
+        const std::string name =
+            "HKEY_LOCAL_MACHINE\\" + std::string(publisher_key_path) + " \"" + installed_program_value + "\"";
         if (const std::error_code ec = key->delete_value(installed_program_value)) {
             m_report.failures.push_back(describe(name, ec));
             return;

@@ -49,7 +49,6 @@ std::optional<std::string> class_string(const std::string& path, const std::stri
     return text ? std::optional<std::string>(*text) : std::nullopt;
 }
 
-
 std::optional<std::int32_t> run_quillon(const std::string& arguments) {
     platform::process::start_options options;
     options.command_line = built("quillon").string() + " " + arguments;
@@ -87,9 +86,15 @@ TEST_F(RunningProgram, HoldsOneCountWhileItRuns) {
         EXPECT_FALSE(program.wait(std::chrono::milliseconds(100))) << "it waits for its session to end";
 
         switch (how) {
-            case ending::input_closed: program.close_input(); break;
-            case ending::quit_typed: program.write("draw\nquit\n"); break;
-            case ending::terminated: ::kill(program.id(), SIGTERM); break;
+            case ending::input_closed:
+                program.close_input();
+                break;
+            case ending::quit_typed:
+                program.write("draw\nquit\n");
+                break;
+            case ending::terminated:
+                ::kill(program.id(), SIGTERM);
+                break;
         }
         EXPECT_EQ(program.wait(), 0);
         EXPECT_EQ(running_count(), 0);
@@ -132,8 +137,9 @@ TEST_F(Registration, AnUpdateRecordsTheVersionItReplaces) {
 }
 
 TEST_F(Registration, MalformedArgumentsRegisterNothing) {
-    for (const char* arguments : {"/Register /Background /update=7.2.1.5", "/Register /Background /update=00070002000100050",
-                                  "/Register /Background /update=000700020001000g", "/Register /Quietly"}) {
+    for (const char* arguments :
+         {"/Register /Background /update=7.2.1.5", "/Register /Background /update=00070002000100050",
+          "/Register /Background /update=000700020001000g", "/Register /Quietly"}) {
         SCOPED_TRACE(arguments);
         EXPECT_EQ(run_quillon(arguments), 2);
         EXPECT_EQ(class_string(".qln"), std::nullopt);

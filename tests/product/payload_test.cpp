@@ -103,8 +103,8 @@ TEST(ProductPayload, HasTheShapeOfTheShippedArchive) {
         total += e.size;
         const std::string first = e.folder.substr(0, e.folder.find('\\'));
         const std::map<std::uint32_t, std::vector<std::string>> tokens = {
-            {0, {"<InstallPath>"}},          {1, {"<InstallPath>"}}, {2, {"<InstallPath>"}},
-            {3, {"<CommonData>", "<UserData>"}}, {4, {"<SamplePath>"}},  {5, {"<Temporary>"}}};
+            {0, {"<InstallPath>"}}, {1, {"<InstallPath>"}}, {2, {"<InstallPath>"}}, {3, {"<CommonData>", "<UserData>"}},
+            {4, {"<SamplePath>"}},  {5, {"<Temporary>"}}};
         ASSERT_TRUE(tokens.count(e.kind)) << e.name;
         EXPECT_NE(std::find(tokens.at(e.kind).begin(), tokens.at(e.kind).end(), first), tokens.at(e.kind).end())
             << e.name << " in " << e.folder;
@@ -122,8 +122,8 @@ TEST(ProductPayload, IsEmbeddedInTheInstaller) {
     if (!fs::exists(payload_file)) {
         GTEST_SKIP() << "the payload is not built in this tree";
     }
-    const std::string listing = run_and_read(product_test::built("vnres").string() + " list " +
-                                             product_test::built("quillon-setup").string());
+    const std::string listing =
+        run_and_read(product_test::built("vnres").string() + " list " + product_test::built("quillon-setup").string());
     const std::regex payload_line("\\(260\\)\\s*134\\s+" + std::to_string(fs::file_size(payload_file)) + "\\b");
     EXPECT_TRUE(std::regex_search(listing, payload_line)) << listing;
 }

@@ -18,7 +18,9 @@
 
 namespace product_test {
 
-inline boost::filesystem::path built(const char* name) { return boost::filesystem::path(QUILLON_BINARY_DIR) / "bin" / name; }
+inline boost::filesystem::path built(const char* name) {
+    return boost::filesystem::path(QUILLON_BINARY_DIR) / "bin" / name;
+}
 
 // The program runs with pipes for standard input and output; it is killed and reaped if the test
 // leaves it running.

@@ -33,7 +33,9 @@ void set_string(const std::string& key_path, const std::string& name, const std:
     ASSERT_FALSE(key->key.set_string(name, text));
 }
 
-bool key_exists(const std::string& path) { return static_cast<bool>(reg::Key::open(reg::hive::local_machine, path)); }
+bool key_exists(const std::string& path) {
+    return static_cast<bool>(reg::Key::open(reg::hive::local_machine, path));
+}
 
 // The desktop tools rebuild their caches after every change of associations, and the named objects'
 // files belong to the object manager: neither is the product's.
@@ -59,8 +61,8 @@ protected:
         set_string("Software\\Vintrel", "Quillon 6 Path", "/opt/Vintrel/Quillon 6/quillon");
         before = without_desktop_caches(machine.snapshot());
 
-        for (const fs::path& folder : {vintrel, install, install / "Lang", data.parent_path(), data, menu.parent_path(),
-                                       menu}) {
+        for (const fs::path& folder :
+             {vintrel, install, install / "Lang", data.parent_path(), data, menu.parent_path(), menu}) {
             fs::create_directory(folder);
             record(Kind::Folder, folder);
         }
