@@ -107,10 +107,13 @@ void UninstallLog::AddDirectX() {
 }
 
 void UninstallLog::Complete(bool done, std::optional<std::string> text) {
-    if (!pendingCommit || entries.empty()) {
+    if (!pendingCommit) {
         return;
     }
     pendingCommit = false;
+    if (entries.empty()) {
+        return;  // a rollback has taken the entry away
+    }
     UninstallLogEntry& newest = entries.back();
     newest.done = done;
     if (text) {

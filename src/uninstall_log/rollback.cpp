@@ -23,12 +23,19 @@ void UndoFolder(const UninstallLogEntry& entry) {
     }
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a == b) {
+        return true;
+    }
+    const auto item = ExistingItem(a);
+    return item && item == ExistingItem(b);
+}
+
 // `origin` is where the backup came from and goes back to: the file itself, or for a shortcut the
 // previous installation's one, which may have had another name or folder.
 void UndoFile(const UninstallLogEntry& entry, const std::string& origin) {
-    const auto written = entry.path.empty() ? std::nullopt : ExistingItem(entry.path);
-    const bool isPreviousFile = entry.keepsPreviousFile && !origin.empty() && written == ExistingItem(origin);
-    if (written && !isPreviousFile) {
+    const bool isPreviousFile = entry.keepsPreviousFile && !origin.empty() && SameFile(entry.path, origin);
+    if (!entry.path.empty() && !isPreviousFile) {
         kernel::set_file_attributes(entry.path, kernel::file_attribute_normal);
         if (!kernel::delete_file(entry.path)) {
             platform::shell::change_notify(shcne::delete_item, entry.path);
