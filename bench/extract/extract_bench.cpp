@@ -19,8 +19,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -47,6 +49,12 @@ double own_cpu_seconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return cpu_seconds(usage.ru_utime, usage.ru_stime);
+}
+
+double thread_cpu_seconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
 
 struct timing {
@@ -113,14 +121,24 @@ int main(int argc, char** argv) {
         const std::string compressed = read_file(scratch / "payload.bz2");
         vn::imemstream source(compressed.data(), compressed.size());
         auto last = clock_type::now();
+        double last_cpu = thread_cpu_seconds();
         double longest_pause = 0;
+        double longest_cpu_pause = 0;
+        std::string longest_before;  // the notification that ended the longest pause
         std::uint64_t notifications = 0;
         std::string failure;
         payload::extract_settings settings{
             scratch / "install", {}, {}, [&](payload::notification message) {
                 const auto now = clock_type::now();
-                longest_pause = std::max(longest_pause, seconds(now - last).count());
+                const double now_cpu = thread_cpu_seconds();
+                if (seconds(now - last).count() > longest_pause) {
+                    longest_pause = seconds(now - last).count();
+                    longest_before =
+                        "#" + std::to_string(notifications) + " (kind " + std::to_string(message.index()) + ")";
+                }
+                longest_cpu_pause = std::max(longest_cpu_pause, now_cpu - last_cpu);
                 last = now;
+                last_cpu = now_cpu;
                 ++notifications;
                 if (const auto* failed = std::get_if<payload::notification::failed>(&message)) {
                     failure = failed->code.message() + " " + failed->path.string();
@@ -130,6 +148,7 @@ int main(int argc, char** argv) {
         const double cpu_start = own_cpu_seconds();
         const auto start = clock_type::now();
         last = start;
+        last_cpu = thread_cpu_seconds();
         const bool extracted = payload::extract_payload(source, settings);
         const timing extraction{seconds(clock_type::now() - start).count(), own_cpu_seconds() - cpu_start};
         if (!extracted) {
@@ -142,8 +161,13 @@ int main(int argc, char** argv) {
             "wall time %.3f s / %.3f s = %.3f\n",
             extraction.cpu, reference.cpu, extraction.cpu / reference.cpu, extraction.wall, reference.wall,
             extraction.wall / reference.wall);
-        std::printf("longest pause between two of %llu notifications: %.1f ms (target < 100 ms)\n",
-                    static_cast<unsigned long long>(notifications), longest_pause * 1e3);
+        // The processor-time pause is what the extraction itself costs between two answers; the wall
+        // pause adds whatever else the machine was doing.
+        std::printf(
+            "longest pause between two of %llu notifications: %.1f ms wall, before notification %s; "
+            "%.1f ms of processor time (target < 100 ms)\n",
+            static_cast<unsigned long long>(notifications), longest_pause * 1e3, longest_before.c_str(),
+            longest_cpu_pause * 1e3);
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "extract_bench: " << e.what() << '\n';
