@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/filesystem/exception.hpp>
 #include <boost/filesystem/fstream.hpp>
 #include <boost/filesystem/operations.hpp>
 
@@ -385,4 +386,29 @@ TEST_F(Extraction, ChecksumReadingWaitsForAWriterToFinish) {
 
     auto holder = platform::kernel::open_shared_file(file, platform::kernel::file_access::write, error);
     EXPECT_THROW(payload::file_crc32_retrying(file, 2, std::chrono::milliseconds(1)), payload::file_error);
+}
+
+TEST(ExtractionFailure, ConvertsEveryKindOfFailureToOneCode) {
+    using payload::compress_errc;
+    namespace bs = boost::system;
+    const auto code_of = [](auto failure) { return payload::failure_code(std::make_exception_ptr(failure)); };
+    const auto win32_full = win32(platform::kernel::win32::disk_full);
+
+    EXPECT_EQ(code_of(fs::filesystem_error("x", "/a/b", bs::error_code(ENOSPC, bs::system_category()))), win32_full);
+    EXPECT_EQ(code_of(fs::filesystem_error("x", bs::error_code(ENOENT, bs::generic_category()))),
+              std::error_code(ENOENT, std::generic_category()));
+    EXPECT_EQ(code_of(std::system_error(ENOSPC, std::system_category())), win32_full);
+    EXPECT_EQ(code_of(std::system_error(compress_errc::interrupted)),
+              payload::make_error_code(compress_errc::interrupted));
+    EXPECT_EQ(code_of(payload::file_error(win32(32), "/f", "x")), win32(32));
+    EXPECT_EQ(code_of(std::ios_base::failure("stream")), payload::make_error_code(compress_errc::unexpected));
+    EXPECT_EQ(code_of(std::bad_alloc()), payload::make_error_code(compress_errc::unexpected));
+    EXPECT_EQ(code_of(std::length_error("long")), payload::make_error_code(compress_errc::unexpected));
+    EXPECT_EQ(code_of(42), payload::make_error_code(compress_errc::unexpected));
+
+    EXPECT_EQ(payload::failure_path(std::make_exception_ptr(
+                  fs::filesystem_error("x", "/a/b", bs::error_code(EACCES, bs::system_category())))),
+              "/a/b");
+    EXPECT_EQ(payload::failure_path(std::make_exception_ptr(payload::file_error(win32(5), "/f", "x"))), "/f");
+    EXPECT_TRUE(payload::failure_path(std::make_exception_ptr(std::bad_alloc())).empty());
 }
