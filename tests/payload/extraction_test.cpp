@@ -381,7 +381,7 @@ TEST_F(Extraction, ChecksumReadingWaitsForAWriterToFinish) {
         std::this_thread::sleep_for(std::chrono::milliseconds(60));
         writer.reset();
     });
-    EXPECT_EQ(payload::file_crc32_retrying(file, 3, std::chrono::milliseconds(50)), vnpack::crc32_of("content"));
+    EXPECT_EQ(payload::file_crc32_retrying(file, 3, std::chrono::milliseconds(500)), vnpack::crc32_of("content"));
     release.join();
 
     auto holder = platform::kernel::open_shared_file(file, platform::kernel::file_access::write, error);
