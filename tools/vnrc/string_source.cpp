@@ -4,7 +4,6 @@
 #include <sstream>
 
 namespace vnrc {
-namespace {
 
 std::string unescape(std::string_view quoted, std::size_t line) {
     std::string out;
@@ -27,8 +26,6 @@ std::string unescape(std::string_view quoted, std::size_t line) {
     }
     return out;
 }
-
-}  // namespace
 
 std::map<std::uint32_t, std::string> parse_string_source(const std::string& text) {
     std::map<std::uint32_t, std::string> texts;

@@ -6,12 +6,17 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace vnrc {
 
 struct source_error : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+// The text between the quotes of a source text with its escapes resolved; throws source_error
+// naming the line for an unknown or dangling escape.
+std::string unescape(std::string_view quoted, std::size_t line);
 
 // Throws source_error naming the line of the first malformed line or repeated number.
 std::map<std::uint32_t, std::string> parse_string_source(const std::string& text);
