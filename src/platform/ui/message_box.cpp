@@ -20,12 +20,12 @@ namespace {
 
 message_box_script* g_script = nullptr;
 
-struct button_spec {
+struct box_button {
     int id;
     const char* text;
 };
 
-std::vector<button_spec> buttons_of(unsigned type) {
+std::vector<box_button> buttons_of(unsigned type) {
     namespace t = detail::texts;
     switch (type & MB_TYPEMASK) {
         case MB_OKCANCEL:
@@ -66,7 +66,7 @@ QMessageBox::Icon icon_of(unsigned type) {
 }
 
 int show_box(QWidget* owner, const std::string& text, const std::string& caption, unsigned type,
-             const std::vector<button_spec>& buttons) {
+             const std::vector<box_button>& buttons) {
     QMessageBox box(owner);
     box.setFont(detail::default_dialog_font());
     box.setWindowTitle(detail::to_qstring(caption));
@@ -82,9 +82,9 @@ int show_box(QWidget* owner, const std::string& text, const std::string& caption
         }
     }
     std::vector<std::pair<QPushButton*, int>> pushes;
-    for (const auto& spec : buttons) {
+    for (const auto& button : buttons) {
         // One role for all keeps the Windows order of the buttons.
-        pushes.emplace_back(box.addButton(QString::fromUtf8(spec.text), QMessageBox::ActionRole), spec.id);
+        pushes.emplace_back(box.addButton(QString::fromUtf8(button.text), QMessageBox::ActionRole), button.id);
     }
     box.setDefaultButton(pushes[default_index(type, pushes.size())].first);
     for (const auto& [push, id] : pushes) {

@@ -52,14 +52,14 @@ protected:
     ui_test::parent_window m_parent;
 };
 
-// The install page's log: multi-line, read-only, with a vertical scroll bar.
+// The install page's log: multi-line, read-only, with a vertical scroll bar. The page stays hidden,
+// as it is while the host fills it before showing it.
 class Log : public Controls {
 protected:
     CDialog m_page{ui_test::resource_template(135)};
     CEdit* m_log = nullptr;
     void SetUp() override {
         ASSERT_TRUE(m_page.Create(&m_parent));
-        m_page.ShowWindow(SW_SHOW);
         m_log = m_page.GetDlgItem<CEdit>(1015);
         ASSERT_TRUE(m_log);
     }
@@ -102,6 +102,10 @@ TEST_F(Log, ScrollsByLinesAndTellsItsFirstVisibleLine) {
     EXPECT_EQ(m_log->GetFirstVisibleLine(), 0);
     m_log->LineScroll(5);
     EXPECT_EQ(m_log->GetFirstVisibleLine(), 5);
+    m_page.ShowWindow(SW_SHOW);
+    EXPECT_EQ(m_log->GetFirstVisibleLine(), 5);
+    EXPECT_EQ(static_cast<QPlainTextEdit*>(m_log->GetSafeHwnd())->cursorForPosition(QPoint(1, 1)).blockNumber(), 5)
+        << "the text shown is the line reported";
 }
 
 TEST_F(Log, ALineOfDashesMeasuredFromTheClientAreaAndMarginsFitsWithoutScrolling) {
@@ -113,6 +117,7 @@ TEST_F(Log, ALineOfDashesMeasuredFromTheClientAreaAndMarginsFitsWithoutScrolling
     const int available = client.Width() - 3 - 5 - 2;
     const int dashes = available / m_log->GetTextExtent("-").cx;
     append(std::string(static_cast<std::size_t>(dashes), '-') + "\r\n");
+    m_page.ShowWindow(SW_SHOW);
     auto* text = static_cast<QPlainTextEdit*>(m_log->GetSafeHwnd());
     EXPECT_EQ(text->horizontalScrollBar()->maximum(), 0);
     append(std::string(static_cast<std::size_t>(dashes) * 2, '-'));

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <QPlainTextEdit>
-#include <QTextBlock>
+#include <QScrollBar>
 
 namespace platform::ui::detail {
 
@@ -12,7 +12,8 @@ public:
     explicit multiline_edit(QWidget* parent);
 
     void set_margins(int left, int right);
-    int first_visible_line() const { return firstVisibleBlock().blockNumber(); }
+    // The vertical scroll bar counts lines, so that scrolling by lines and this line agree.
+    int first_visible_line() const { return verticalScrollBar()->value(); }
     // Lays the widget out now even while it is hidden, so that sizes and scrolling are current.
     void lay_out_now();
 
