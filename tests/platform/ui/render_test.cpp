@@ -1,6 +1,8 @@
-// Saves a picture of every dialog template under the build folder (ui-templates/), for a person to
-// look at; the test checks that each picture was made and is not blank.
+// Saves a picture of every dialog template and of the folder picker under the build folder
+// (ui-templates/), for a person to look at; the test checks that each picture was made and is not
+// blank.
 #include "platform/ui/dialog.hpp"
+#include "platform/ui/folder_picker.hpp"
 #include "platform/ui/framework_constants.hpp"
 #include "ui_test.hpp"
 
@@ -16,7 +18,23 @@ using namespace platform::ui;
 
 namespace {
 
-class Render : public ui_test::ui_fixture {};
+class Render : public ui_test::ui_fixture {
+protected:
+    const boost::filesystem::path m_folder = boost::filesystem::path(QUILLON_BINARY_DIR) / "ui-templates";
+    void SetUp() override { boost::filesystem::create_directories(m_folder); }
+
+    void save(const QImage& picture, const std::string& name) {
+        const auto file = m_folder / (name + ".png");
+        ASSERT_TRUE(picture.save(QString::fromStdString(file.string()))) << file;
+        std::set<QRgb> colours;
+        for (int y = 0; y < picture.height(); y += 3) {
+            for (int x = 0; x < picture.width(); x += 3) {
+                colours.insert(picture.pixel(x, y));
+            }
+        }
+        EXPECT_GT(colours.size(), 3u) << name << " drew nothing";
+    }
+};
 
 // Texts the code sets at run time, in English, so that the picture shows how they fit.
 void fill_texts(CDialog& dialog, unsigned id) {
@@ -48,23 +66,24 @@ void fill_texts(CDialog& dialog, unsigned id) {
 }  // namespace
 
 TEST_F(Render, EveryTemplateIsSavedAsAPicture) {
-    const boost::filesystem::path folder = boost::filesystem::path(QUILLON_BINARY_DIR) / "ui-templates";
-    boost::filesystem::create_directories(folder);
     ui_test::parent_window parent;
     for (const unsigned id : {100u, 102u, 132u, 133u, 134u, 135u, 136u, 137u}) {
         CDialog dialog(ui_test::resource_template(id));
         ASSERT_TRUE(dialog.Create(&parent));
         fill_texts(dialog, id);
         dialog.ShowWindow(SW_SHOW);
-        const QImage picture = dialog.GetSafeHwnd()->grab().toImage();
-        const auto file = folder / ("dialog-" + std::to_string(id) + ".png");
-        ASSERT_TRUE(picture.save(QString::fromStdString(file.string()))) << file;
-        std::set<QRgb> colours;
-        for (int y = 0; y < picture.height(); y += 3) {
-            for (int x = 0; x < picture.width(); x += 3) {
-                colours.insert(picture.pixel(x, y));
-            }
-        }
-        EXPECT_GT(colours.size(), 3u) << "template " << id << " drew nothing";
+        save(dialog.GetSafeHwnd()->grab().toImage(), "dialog-" + std::to_string(id));
     }
+}
+
+TEST_F(Render, TheFolderPickerIsSavedAsAPicture) {
+    CFolderPicker picker(nullptr, {"Select 'Quillon' Installation Folder.", std::nullopt, true, true, {}});
+    QImage picture;
+    ui_test::when_modal([&] {
+        picker.SetSelection(QUILLON_SOURCE_DIR);
+        picture = picker.GetSafeHwnd()->grab().toImage();
+        picker.EndDialog(IDCANCEL);
+    });
+    EXPECT_EQ(picker.DoModal(), IDCANCEL);
+    save(picture, "folder-picker");
 }
