@@ -1,12 +1,14 @@
 // vnrc: the resource compiler. Turns the sources under resources/ into the resource table that the
 // build links into the installer's ".vnres" section.
 //
-//   vnrc OUTPUT [--strings FILE]... [--dialog FILE]... [--file TYPE ID FILE]...
+//   vnrc OUTPUT [--strings FILE]... [--version ID FILE]... [--dialog FILE]... [--file TYPE ID FILE]...
 #include "dialog_source.hpp"
 #include "platform/resources/dialog_template.hpp"
 #include "platform/resources/resource_table.hpp"
 #include "platform/resources/string_table.hpp"
+#include "platform/version/version_block.hpp"
 #include "string_source.hpp"
+#include "version_source.hpp"
 
 #include <cstdlib>
 #include <fstream>
@@ -64,6 +66,16 @@ void add_strings(res::resource_table_builder& table, std::set<std::uint32_t>& bl
     table.set(res::rt_string, block, res::encode_string_table(texts));
 }
 
+void add_version(res::resource_table_builder& table, std::uint32_t id, const std::string& path) {
+    std::vector<std::byte> block;
+    try {
+        block = platform::version::build_version_block(vnrc::parse_version_source(read_text(path)));
+    } catch (const std::exception& e) {
+        throw std::runtime_error(path + ": " + e.what());
+    }
+    table.set(res::rt_version, id, std::move(block));
+}
+
 void add_dialog(res::resource_table_builder& table, std::set<std::uint32_t>& ids, const std::string& path) {
     vnrc::dialog_source source;
     try {
@@ -82,7 +94,8 @@ void add_dialog(res::resource_table_builder& table, std::set<std::uint32_t>& ids
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
-        std::cerr << "usage: vnrc OUTPUT [--strings FILE]... [--dialog FILE]... [--file TYPE ID FILE]...\n";
+        std::cerr << "usage: vnrc OUTPUT [--strings FILE]... [--version ID FILE]... [--dialog FILE]... "
+                     "[--file TYPE ID FILE]...\n";
         return 2;
     }
     try {
@@ -92,6 +105,9 @@ int main(int argc, char** argv) {
         for (std::size_t i = 1; i < args.size(); ++i) {
             if (args[i] == "--strings" && i + 1 < args.size()) {
                 add_strings(table, blocks, args[++i]);
+            } else if (args[i] == "--version" && i + 2 < args.size()) {
+                add_version(table, parse_number(args[i + 1]), args[i + 2]);
+                i += 2;
             } else if (args[i] == "--dialog" && i + 1 < args.size()) {
                 add_dialog(table, dialogs, args[++i]);
             } else if (args[i] == "--file" && i + 3 < args.size()) {

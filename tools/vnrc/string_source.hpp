@@ -14,8 +14,7 @@ struct source_error : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The text between the quotes of a source text with its escapes resolved; throws source_error
-// naming the line for an unknown or dangling escape.
+// The text between a pair of quotes with its escapes resolved; `line` names the line in errors.
 std::string unescape(std::string_view quoted, std::size_t line);
 
 // Throws source_error naming the line of the first malformed line or repeated number.

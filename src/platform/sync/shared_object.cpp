@@ -1,0 +1,313 @@
+#include "platform/sync/shared_object.hpp"
+
+#include "platform/process/win32_error.hpp"
+#include "platform/sync/object_namespace.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <boost/filesystem/operations.hpp>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <string>
+
+namespace platform::sync::detail {
+namespace {
+
+constexpr std::array<char, 8> magic{'Q', 'N', 'O', 'B', 'J', '\0', '\0', '\1'};
+
+struct file_header {
+    std::array<char, 8> magic;
+    std::uint32_t kind;
+    std::uint32_t reserved;
+};
+static_assert(sizeof(file_header) == data_offset);
+
+// Everyone's objects and the folder itself: sticky and writable by all, like /tmp.
+constexpr mode_t folder_mode = S_ISVTX | 0777;
+
+// A stale file is replaced by a fresh one, and a file can be replaced while a process waits for its
+// gate; each of these sends the opener round again, but never more than a few times in practice.
+constexpr int max_open_attempts = 64;
+
+[[noreturn]] void throw_errno() {
+    throw object_error{process::win32_error_from_errno(errno)};
+}
+
+class unique_fd {
+public:
+    explicit unique_fd(int fd = -1) : m_fd(fd) {}
+    unique_fd(unique_fd&& other) noexcept : m_fd(other.release()) {}
+    unique_fd& operator=(unique_fd&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    ~unique_fd() { reset(); }
+    int get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
+    int release() { return std::exchange(m_fd, -1); }
+    void reset(int fd = -1) {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+flock byte_range(off_t byte, short type) {
+    flock range{};
+    range.l_type = type;
+    range.l_whence = SEEK_SET;
+    range.l_start = byte;
+    range.l_len = 1;
+    return range;
+}
+
+// Opens R/run/lock/quillon-objects, creating it as needed. Whoever comes first creates it, also an
+// ordinary account running the product; root takes it over, so that no other account keeps the
+// folder owner's right to remove files from it. A folder others may write to without the sticky bit
+// would let them remove or replace objects: it is refused.
+unique_fd open_objects_folder() {
+    const auto folder = objects_folder();
+    boost::system::error_code ignored;
+    boost::filesystem::create_directories(folder.parent_path(), ignored);
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        throw_errno();
+    }
+    unique_fd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!dir) {
+        throw_errno();
+    }
+    struct stat info {};
+    if (fstat(dir.get(), &info) != 0) {
+        throw_errno();
+    }
+    const uid_t me = geteuid();
+    if (me == 0 && info.st_uid != 0 && fchown(dir.get(), 0, 0) == 0) {
+        info.st_uid = 0;
+    }
+    if (info.st_uid == me && (info.st_mode & 07777) != folder_mode && fchmod(dir.get(), folder_mode) == 0) {
+        info.st_mode = (info.st_mode & ~07777) | folder_mode;
+    }
+    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (info.st_mode & S_ISVTX) == 0) {
+        throw object_error{process::error_access_denied};
+    }
+    return dir;
+}
+
+bool names_same_file(int dir, const std::string& file, int fd) {
+    struct stat named {
+    }, opened{};
+    return fstatat(dir, file.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && fstat(fd, &opened) == 0 &&
+           named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
+}
+
+std::map<std::string, std::weak_ptr<shared_object>>& process_objects() {
+    static std::map<std::string, std::weak_ptr<shared_object>> objects;
+    return objects;
+}
+
+std::mutex& process_objects_guard() {
+    static std::mutex guard;
+    return guard;
+}
+
+}  // namespace
+
+shared_object::~shared_object() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+bool shared_object::try_lock(off_t byte, short type) {
+    flock range = byte_range(byte, type);
+    while (fcntl(m_fd, F_OFD_SETLK, &range) != 0) {
+        if (errno == EAGAIN || errno == EACCES) {
+            return false;
+        }
+        if (errno != EINTR) {
+            throw_errno();
+        }
+    }
+    return true;
+}
+
+void shared_object::unlock(off_t byte) {
+    flock range = byte_range(byte, F_UNLCK);
+    if (fcntl(m_fd, F_OFD_SETLK, &range) != 0) {
+        throw_errno();
+    }
+}
+
+bool shared_object::locked_elsewhere(off_t byte) {
+    flock range = byte_range(byte, F_WRLCK);
+    if (fcntl(m_fd, F_OFD_GETLK, &range) != 0) {
+        throw_errno();
+    }
+    return range.l_type != F_UNLCK;
+}
+
+void shared_object::read_at(void* data, std::size_t size, off_t offset) {
+    auto* bytes = static_cast<char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = pread(m_fd, bytes + done, size - done, offset + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            throw_errno();
+        }
+        if (n == 0) {
+            std::memset(bytes + done, 0, size - done);
+            return;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void shared_object::write_at(const void* data, std::size_t size, off_t offset) {
+    const auto* bytes = static_cast<const char*>(data);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = pwrite(m_fd, bytes + done, size - done, offset + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            throw_errno();
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+shared_object::gate::gate(shared_object& object) : m_object(object) {
+    flock range = byte_range(gate_byte, F_WRLCK);
+    while (fcntl(m_object.m_fd, F_OFD_SETLKW, &range) != 0) {
+        if (errno != EINTR) {
+            throw_errno();
+        }
+    }
+}
+
+shared_object::gate::~gate() {
+    flock range = byte_range(gate_byte, F_UNLCK);
+    fcntl(m_object.m_fd, F_OFD_SETLK, &range);
+}
+
+struct object_opener {
+    static opened_object open(const std::string& file, object_kind kind, bool everyone_may_use,
+                              const std::function<std::unique_ptr<shared_object>()>& make) {
+        const mode_t mode = everyone_may_use ? 0666 : 0600;
+        const unique_fd dir = open_objects_folder();
+        for (int attempt = 0; attempt < max_open_attempts; ++attempt) {
+            // Opening an existing file without O_CREAT also works where the system protects files of
+            // other accounts in sticky folders from being opened with it.
+            constexpr int flags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+            unique_fd fd(openat(dir.get(), file.c_str(), flags));
+            bool created = false;
+            if (!fd && errno == ENOENT) {
+                fd.reset(openat(dir.get(), file.c_str(), flags | O_CREAT | O_EXCL, mode));
+                if (!fd && errno == EEXIST) {
+                    continue;
+                }
+                created = static_cast<bool>(fd);
+                if (created && fchmod(fd.get(), mode) != 0) {
+                    throw_errno();
+                }
+            }
+            if (!fd) {
+                throw_errno();
+            }
+            struct stat info {};
+            if (fstat(fd.get(), &info) != 0) {
+                throw_errno();
+            }
+            if (!S_ISREG(info.st_mode)) {
+                throw object_error{process::error_invalid_handle};
+            }
+            if (info.st_nlink == 0) {
+                continue;  // removed as stale since we opened it
+            }
+            if (info.st_nlink > 1) {
+                // Another name for the same file, perhaps one an account placed here to have a
+                // privileged installer change a file of its choice.
+                throw object_error{process::error_access_denied};
+            }
+
+            std::shared_ptr<shared_object> object = make();
+            object->m_fd = fd.release();
+            object->m_kind = kind;
+            const shared_object::gate gate(*object);
+            if (!names_same_file(dir.get(), file, object->m_fd)) {
+                continue;  // removed as stale while we waited for the gate
+            }
+            const bool existed = object->locked_elsewhere(presence_byte);
+            if (!existed && !created) {
+                // Left by processes that have all ended: the object is gone, as a kernel object is
+                // once its last handle closes. A fresh file also takes the access asked for now.
+                if (unlinkat(dir.get(), file.c_str(), 0) == 0) {
+                    continue;
+                }
+                if (fchmod(object->m_fd, mode) != 0) {
+                    // Not ours to remove or change (sticky folder): it is reused as it is.
+                }
+            }
+            if (existed) {
+                file_header header{};
+                object->read_at(&header, sizeof header, 0);
+                if (header.magic != magic || header.kind != static_cast<std::uint32_t>(kind)) {
+                    throw object_error{process::error_invalid_handle};
+                }
+            } else {
+                if (ftruncate(object->m_fd, 0) != 0) {
+                    throw_errno();
+                }
+                const file_header header{magic, static_cast<std::uint32_t>(kind), 0};
+                object->write_at(&header, sizeof header, 0);
+                object->initialize();
+            }
+            if (!object->try_lock(presence_byte, F_RDLCK)) {
+                throw object_error{process::error_gen_failure};
+            }
+            object->attach();
+            return {std::move(object), existed};
+        }
+        throw object_error{process::error_gen_failure};
+    }
+};
+
+opened_object open_shared_object(std::string_view name, object_kind kind, bool everyone_may_use,
+                                 const std::function<std::unique_ptr<shared_object>()>& make) {
+    const std::string file = object_file_name(name);
+    const std::string key = (objects_folder() / file).string();
+    const std::lock_guard lock(process_objects_guard());
+    auto& objects = process_objects();
+    if (const auto found = objects.find(key); found != objects.end()) {
+        if (auto object = found->second.lock()) {
+            if (object->kind() != kind) {
+                throw object_error{process::error_invalid_handle};
+            }
+            return {std::move(object), true};
+        }
+        objects.erase(found);
+    }
+    opened_object opened = object_opener::open(file, kind, everyone_may_use, make);
+    std::erase_if(objects, [](const auto& entry) { return entry.second.expired(); });
+    objects[key] = opened.object;
+    return opened;
+}
+
+bool grants_everyone_use(const object_security& security, std::uint32_t modify_state) {
+    const std::uint32_t granted = security.everyone_access;
+    return (granted & generic_all) != 0 || ((granted & synchronize) != 0 && (granted & modify_state) != 0);
+}
+
+}  // namespace platform::sync::detail

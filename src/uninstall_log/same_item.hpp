@@ -1,0 +1,22 @@
+// Whether two recorded paths name the same file-system item: equal paths do; paths of two existing
+// items do when they are the same file or folder (links, case-folding file systems); paths of
+// items that do not exist do when their absolute, normalised forms match ignoring case.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The device and inode of an existing item; empty when nothing exists at the path.
+struct ItemId {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    bool operator==(const ItemId&) const = default;
+};
+std::optional<ItemId> ExistingItem(const std::string& path);
+
+// The absolute form with "." and ".." resolved, case-folded: how paths of missing items compare.
+std::string FoldedAbsolutePath(const std::string& path);
+
+// A hash of FoldedAbsolutePath(path), computed without building it for ASCII paths.
+std::uint64_t FoldedPathHash(const std::string& path);

@@ -1,0 +1,87 @@
+// Writing "Uninstall.ulog" at the end of an installation.
+#include "platform/kernel/atomic_file.hpp"
+#include "platform/kernel/file_attributes.hpp"
+#include "platform/kernel/file_operations.hpp"
+#include "platform/text/utf_convert.hpp"
+#include "startup/product_identity.hpp"
+#include "uninstall_log/log_merge.hpp"
+#include "uninstall_log/uninstall_log.hpp"
+
+#include <cstdio>
+
+namespace kernel = platform::kernel;
+
+namespace {
+
+void AppendLine(std::u16string& out, const std::string& utf8) {
+    out += platform::text::utf8_to_utf16(utf8);
+    out += u"\r\n";
+}
+
+std::string EntryLine(std::size_t index, const UninstallLogEntry& entry) {
+    char prefix[64];
+    std::snprintf(prefix, sizeof prefix, "%04zu:%04x:%c -- ", index,
+                  static_cast<unsigned>(entry.kind * 256 + (static_cast<std::uint32_t>(entry.value) & 0xFF)),
+                  entry.done ? '1' : '0');
+    return prefix + entry.path;
+}
+
+void DeleteBackups(std::list<UninstallLogEntry>& entries) {
+    for (auto& entry : entries) {
+        if (!entry.backupPath.empty()) {
+            kernel::set_file_attributes(entry.backupPath, kernel::file_attribute_normal);
+            kernel::delete_file(entry.backupPath);
+            entry.backupPath.clear();
+        }
+    }
+}
+
+}  // namespace
+
+std::string UninstallKeyLogText() {
+    return "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + std::string(kProductKey);
+}
+
+bool UninstallLog::Write(const boost::filesystem::path& file, const std::string& installPathText,
+                         const std::string& shortcutPathText) {
+    MergePreviousEntries(previousEntries, entries);
+
+    std::u16string text = u"\uFEFF";
+    AppendLine(text, "// Uninstall Log File v1");
+    AppendLine(text, "// ############ WARNING: Do not delete or modify this file. ############");
+    std::string install = "// Install " + GetProductText(false);
+    if (!previousProduct.empty()) {
+        install += " -- Update (" + previousProduct + ")";
+    }
+    AppendLine(text, install);
+    AppendLine(text, "// Install Path : " + installPathText);
+    const std::string shortcutLine = "Shortcut Path : " + shortcutPathText;
+    AppendLine(text, "// " + shortcutLine);
+    AppendLine(text, "// " + std::string(platform::text::utf8_to_utf16(shortcutLine).size(), '-'));
+    std::size_t index = 0;
+    for (auto& entry : entries) {
+        if (entry.kind == UninstallLogEntry::UninstallKey) {
+            entry.path = UninstallKeyLogText();
+        } else if (entry.kind == UninstallLogEntry::RegistrationRun) {
+            entry.path = kRegistrationRunLogText;
+        }
+        AppendLine(text, EntryLine(index++, entry));
+    }
+
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    kernel::atomic_file out(file);
+    out.write(std::as_bytes(std::span(bytes)));
+    const bool written =
+        out.is_open() &&
+        !kernel::set_file_attributes(out.temporary_path(), kernel::file_attribute_readonly |
+                                                               kernel::file_attribute_archive |
+                                                               kernel::file_attribute_not_content_indexed) &&
+        out.commit();
+    DeleteBackups(entries);
+    return written;
+}
