@@ -1,13 +1,34 @@
 // The record of an installation's changes, and its file "Uninstall.ulog" beside the product's
 // uninstaller: read at start-up to reuse the previous installation's folders and carry its
 // entries forward, written at the end of an installation for the uninstaller to undo.
+//
+// While an installation runs, every change is recorded here just before it is made, and whatever it
+// would destroy is first put aside as a backup in the temporary folder, so that a failed run can be
+// rolled back to the machine as it was.
+//
+// A rollback never deletes what the run did not write. An entry whose previous state is still in
+// place, because it could not be put aside or because the run kept it on purpose, says so with
+// `keepsPreviousFile`:
+// - a file entry gets it from AddFile when something was at the path and no backup could be made
+//   (the file there is the old one, or the run overwrote it without a copy: either way the rollback
+//   cannot bring the old one back and must not delete it); the extraction sets it itself on a shared
+//   file it keeps, whose copied backup is then only discarded;
+// - a shortcut entry gets it when the previous installation's shortcut of its kind could not be
+//   moved away: the rollback then leaves alone whatever is at that shortcut's path;
+// - the Uninstall key entry gets it when the key existed but could not be saved: the rollback then
+//   leaves the key as it is instead of deleting it.
 #pragma once
 
 #include <boost/filesystem/path.hpp>
 
 #include <cstdint>
 #include <list>
+#include <optional>
 #include <string>
+
+namespace platform::registry {
+class Key;
+}
 
 struct UninstallLogEntry {
     enum Kind : std::uint32_t {
@@ -27,8 +48,8 @@ struct UninstallLogEntry {
     std::string backupPath;  // a temporary file holding what the change replaced; never written out
     bool done = false;
     std::int32_t value = -1;  // kind-specific; only its low 8 bits reach the file
-    // The file at `path` was there before the run and could not be put aside: a rollback must
-    // leave it alone. Never written out.
+    // What was there before the run is still in place and not in a backup: a rollback leaves it
+    // alone (see the top of this file). Never written out.
     bool keepsPreviousFile = false;
 };
 
@@ -49,7 +70,46 @@ public:
     // deletes every backup. True when the new file is in place.
     bool Write(const boost::filesystem::path& file, const std::string& installPathText,
                const std::string& shortcutPathText);
+
+    // Recording. Each Add... appends the newest entry and marks it pending until Complete; failures
+    // of the platform are silent (a folder not made ends CreateFolders, a backup not made leaves
+    // `backupPath` empty).
+
+    // Creates the missing folders of the path, outermost first, and records each one it created.
+    // The first folder that cannot be created ends the walk.
+    void CreateFolders(const boost::filesystem::path& path);
+    // Records a file about to be written, after creating its folders. A file already there is moved
+    // aside into a backup, or copied when `copyBackup` is set (the file then stays where it is).
+    void AddFile(const boost::filesystem::path& path, std::int32_t value, bool copyBackup);
+    // Records a shortcut about to be created in the folder (which: 0 Start menu, 1 uninstall, 2
+    // desktop), after creating the folder, and moves the previous installation's shortcut of that
+    // kind aside. Throws std::invalid_argument for another `which`.
+    void AddShortcut(int which, const boost::filesystem::path& folder);
+    // Records the product's Uninstall key; `existingKey` is the key when it was there before the run
+    // (it is saved into a backup now), null when the run has just created it.
+    void AddRegistryKey(const platform::registry::Key* existingKey);
+    void AddRegistrationRun();
+    void AddDirectX();
+    // Closes the pending entry: sets its done flag and, when given, replaces its path by the text.
+    // Does nothing when nothing is pending.
+    void Complete(bool done, std::optional<std::string> text = std::nullopt);
+
+    // Whether the previous installation wrote exactly this file (case-sensitive, done entries only).
+    bool WasInstalledBefore(const boost::filesystem::path& path) const;
+
+    // Puts the file at `path` aside into a new file of the temporary folder, moving it or copying it;
+    // the backup carries the file's attributes. Without a path, only reserves a new empty file there.
+    // The backup's path, or an empty text when none was made. The name is always one this call
+    // created exclusively, so nothing planted in a shared temporary folder is ever written through.
+    static std::string MakeBackup(const boost::filesystem::path* path, bool copy);
+
+    // Undoes every entry of this run, newest first, and empties `entries`; `pendingCommit` is left as
+    // it is. Failures are skipped.
+    void Rollback();
 };
+
+// The Uninstall key's parent, under HKEY_LOCAL_MACHINE.
+inline constexpr const char* kUninstallKeyParent = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 // The texts the log stores for the two registry entries in place of their paths.
 std::string UninstallKeyLogText();

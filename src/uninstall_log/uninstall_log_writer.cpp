@@ -39,7 +39,7 @@ void DeleteBackups(std::list<UninstallLogEntry>& entries) {
 }  // namespace
 
 std::string UninstallKeyLogText() {
-    return "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + std::string(kProductKey);
+    return "HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKeyParent) + "\\" + std::string(kProductKey);
 }
 
 bool UninstallLog::Write(const boost::filesystem::path& file, const std::string& installPathText,
@@ -76,12 +76,11 @@ bool UninstallLog::Write(const boost::filesystem::path& file, const std::string&
     }
     kernel::atomic_file out(file);
     out.write(std::as_bytes(std::span(bytes)));
-    const bool written =
-        out.is_open() &&
-        !kernel::set_file_attributes(out.temporary_path(), kernel::file_attribute_readonly |
-                                                               kernel::file_attribute_archive |
-                                                               kernel::file_attribute_not_content_indexed) &&
-        out.commit();
+    const bool written = out.is_open() &&
+                         !kernel::set_file_attributes(out.temporary_path(),
+                                                      kernel::file_attribute_readonly | kernel::file_attribute_archive |
+                                                          kernel::file_attribute_not_content_indexed) &&
+                         out.commit();
     DeleteBackups(entries);
     return written;
 }

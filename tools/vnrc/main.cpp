@@ -1,7 +1,9 @@
 // vnrc: the resource compiler. Turns the sources under resources/ into the resource table that the
 // build links into the installer's ".vnres" section.
 //
-//   vnrc OUTPUT [--strings FILE]... [--version ID FILE]... [--file TYPE ID FILE]...
+//   vnrc OUTPUT [--strings FILE]... [--version ID FILE]... [--dialog FILE]... [--file TYPE ID FILE]...
+#include "dialog_source.hpp"
+#include "platform/resources/dialog_template.hpp"
 #include "platform/resources/resource_table.hpp"
 #include "platform/resources/string_table.hpp"
 #include "platform/version/version_block.hpp"
@@ -74,23 +76,40 @@ void add_version(res::resource_table_builder& table, std::uint32_t id, const std
     table.set(res::rt_version, id, std::move(block));
 }
 
+void add_dialog(res::resource_table_builder& table, std::set<std::uint32_t>& ids, const std::string& path) {
+    vnrc::dialog_source source;
+    try {
+        source = vnrc::parse_dialog_source(read_text(path));
+    } catch (const vnrc::source_error& e) {
+        throw std::runtime_error(path + ": " + e.what());
+    }
+    if (!ids.insert(source.id).second) {
+        throw std::runtime_error(path + ": dialog " + std::to_string(source.id) + " is defined twice");
+    }
+    table.set(res::rt_dialog, source.id, res::encode_dialog(source.dialog));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
-        std::cerr << "usage: vnrc OUTPUT [--strings FILE]... [--version ID FILE]... [--file TYPE ID FILE]...\n";
+        std::cerr << "usage: vnrc OUTPUT [--strings FILE]... [--version ID FILE]... [--dialog FILE]... "
+                     "[--file TYPE ID FILE]...\n";
         return 2;
     }
     try {
         res::resource_table_builder table;
         std::set<std::uint32_t> blocks;
+        std::set<std::uint32_t> dialogs;
         for (std::size_t i = 1; i < args.size(); ++i) {
             if (args[i] == "--strings" && i + 1 < args.size()) {
                 add_strings(table, blocks, args[++i]);
             } else if (args[i] == "--version" && i + 2 < args.size()) {
                 add_version(table, parse_number(args[i + 1]), args[i + 2]);
                 i += 2;
+            } else if (args[i] == "--dialog" && i + 1 < args.size()) {
+                add_dialog(table, dialogs, args[++i]);
             } else if (args[i] == "--file" && i + 3 < args.size()) {
                 table.set(parse_number(args[i + 1]), parse_number(args[i + 2]), read_bytes(args[i + 3]));
                 i += 3;

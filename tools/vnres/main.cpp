@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iomanip>
@@ -35,7 +36,7 @@ std::vector<std::byte> read_file(const std::string& path) {
     }
     std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::vector<std::byte> bytes(chars.size());
-    std::memcpy(bytes.data(), chars.data(), chars.size());
+    std::transform(chars.begin(), chars.end(), bytes.begin(), [](char c) { return std::byte(c); });
     return bytes;
 }
 

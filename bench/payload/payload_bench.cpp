@@ -1,0 +1,202 @@
+// Measures the payload reader against the reference decompressor and its memory use as payloads
+// grow. One run prints:
+//   - the time of verify_payload over a generated payload (about 28.8 MB unpacked, a third of that
+//     packed) divided by the time of "bzip2 -dc" on the same stream; the target is at most 1.1;
+//   - the peak resident memory that verification and a full pass through the archive writer add,
+//     for that payload and for one ten times larger; streaming keeps the two equal.
+//
+//   payload_bench [--small]    (--small: a tenth of the sizes, for a quick look)
+#include "payload/archive_writer.hpp"
+#include "payload/decompression.hpp"
+#include "payload/verify_payload.hpp"
+#include "payload/vn/memstream.hpp"
+#include "payload_generator.hpp"
+#include "support/memory_archive_target.hpp"
+
+#include <boost/filesystem.hpp>
+#include <boost/filesystem/fstream.hpp>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = boost::filesystem;
+
+namespace {
+
+using seconds = std::chrono::duration<double>;
+
+constexpr std::uint64_t shipped_archive_size = 28'827'240;
+constexpr int timing_rounds = 3;
+
+double cpu_seconds(const timeval& user, const timeval& system) {
+    return static_cast<double>(user.tv_sec + system.tv_sec) + static_cast<double>(user.tv_usec + system.tv_usec) / 1e6;
+}
+
+double own_cpu_seconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return cpu_seconds(usage.ru_utime, usage.ru_stime);
+}
+
+struct timing {
+    double wall = 1e300;
+    double cpu = 1e300;
+};
+
+// The best of a few rounds. `work` returns the processor time it used, in seconds.
+template <typename Work>
+timing best_time(Work&& work) {
+    timing best;
+    for (int i = 0; i < timing_rounds; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        const double cpu = work();
+        best.wall = std::min(best.wall, seconds(std::chrono::steady_clock::now() - start).count());
+        best.cpu = std::min(best.cpu, cpu);
+    }
+    return best;
+}
+
+// Runs a program with its output going to `output` (a path); returns the processor time it used.
+double run_program(const std::vector<std::string>& args, const std::string& output) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<char*> argv;
+    for (const auto& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        throw std::runtime_error(args[0] + ": cannot be started");
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        throw std::runtime_error(args[0] + " failed");
+    }
+    return cpu_seconds(usage.ru_utime, usage.ru_stime);
+}
+
+std::string read_file(const fs::path& file) {
+    std::ifstream in(file.string(), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+long status_kilobytes(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) {
+            return std::stol(line.substr(std::strlen(field)));
+        }
+    }
+    return -1;
+}
+
+// In a fresh process: the peak resident memory that one pass adds, in kilobytes. The payload is
+// streamed from the file, so only the reader's own memory counts.
+int measure_peak_growth(const std::string& mode, const fs::path& file) {
+    fs::ifstream source(file, std::ios::binary);
+    std::ofstream("/proc/self/clear_refs") << "5";  // restarts the peak at the current size
+    const long before = status_kilobytes("VmRSS:");
+    if (mode == "verify") {
+        if (!payload::verify_payload(source)) {
+            return 1;
+        }
+    } else {
+        test_support::memory_archive_target target(false);
+        payload::archive_writer writer(
+            "/inst", "", "", [](payload::notification) { return payload::notification::result::proceed; }, target);
+        payload::decompress_payload(source, [&](const char* b, std::streamsize n) { return writer.write(b, n); });
+        if (writer.bytes_done() != writer.bytes_total()) {
+            return 1;
+        }
+    }
+    std::cout << status_kilobytes("VmHWM:") - before << '\n';
+    return 0;
+}
+
+long peak_growth(const char* self, const std::string& mode, const fs::path& file, const fs::path& scratch) {
+    const auto output = (scratch / "rss.txt").string();
+    run_program({self, "--peak-growth", mode, file.string()}, output);
+    return std::stol(read_file(output));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        if (argc == 4 && std::string(argv[1]) == "--peak-growth") {
+            return measure_peak_growth(argv[2], argv[3]);
+        }
+        const bool small = argc == 2 && std::string(argv[1]) == "--small";
+        const std::uint64_t base_size = small ? shipped_archive_size / 10 : shipped_archive_size;
+
+        const fs::path scratch = fs::temp_directory_path() / fs::unique_path("payload-bench-%%%%-%%%%");
+        fs::create_directories(scratch);
+        struct cleanup {
+            fs::path dir;
+            ~cleanup() { fs::remove_all(dir); }
+        } remove_scratch{scratch};
+
+        std::cout << "generating payloads..." << std::endl;
+        const auto payload = bench::write_payload(scratch / "payload.bz2", base_size);
+        bench::write_payload(scratch / "large.bz2", base_size * 10);
+        std::printf("payload: %.1f MB unpacked, %.1f MB packed (%.2f)\n", payload.archive_size / 1e6,
+                    payload.compressed_size / 1e6,
+                    static_cast<double>(payload.compressed_size) / static_cast<double>(payload.archive_size));
+
+        // Verification reads the payload in place, as it does from the program's image.
+        const std::string compressed = read_file(scratch / "payload.bz2");
+        const timing verify = best_time([&] {
+            const double start = own_cpu_seconds();
+            vn::imemstream source(compressed.data(), compressed.size());
+            if (!payload::verify_payload(source)) {
+                throw std::runtime_error("the generated payload does not verify");
+            }
+            return own_cpu_seconds() - start;
+        });
+        const timing reference = best_time([&] {
+            return run_program({"bzip2", "-dc", (scratch / "payload.bz2").string()}, "/dev/null");
+        });
+        // Processor time is the figure that holds on a busy machine; wall time is shown beside it.
+        std::printf(
+            "verify_payload / bzip2 -dc: processor time %.3f s / %.3f s = %.3f (target <= 1.1); "
+            "wall time %.3f s / %.3f s = %.3f\n",
+            verify.cpu, reference.cpu, verify.cpu / reference.cpu, verify.wall, reference.wall,
+            verify.wall / reference.wall);
+
+        for (const char* mode : {"verify", "extract"}) {
+            const long growth = peak_growth(argv[0], mode, scratch / "payload.bz2", scratch);
+            const long large_growth = peak_growth(argv[0], mode, scratch / "large.bz2", scratch);
+            std::printf("%-7s peak RSS growth: %ld kB for the payload, %ld kB for ten times it (difference %ld kB)\n",
+                        mode, growth, large_growth, large_growth - growth);
+        }
+        return 0;
+    } catch (const std::exception& e) {
+        std::cerr << "payload_bench: " << e.what() << '\n';
+        return 1;
+    }
+}

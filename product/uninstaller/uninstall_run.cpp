@@ -1,0 +1,226 @@
+#include "uninstall_run.hpp"
+
+#include "file_type_registration.hpp"
+
+#include "platform/kernel/file_attributes.hpp"
+#include "platform/kernel/file_operations.hpp"
+#include "platform/kernel/win32_error.hpp"
+#include "platform/registry/key.hpp"
+#include "platform/shell/change_notify.hpp"
+
+#include <boost/filesystem/operations.hpp>
+
+#include <algorithm>
+
+namespace quillon {
+
+namespace {
+
+namespace fs = boost::filesystem;
+namespace kernel = platform::kernel;
+namespace reg = platform::registry;
+namespace win32 = platform::kernel::win32;
+
+std::string describe(const std::string& what, std::error_code ec) {
+    return what + ": " + ec.message() + " (" + std::to_string(ec.value()) + ")";
+}
+
+bool is_missing(std::error_code ec) {
+    return ec.value() == static_cast<int>(win32::file_not_found) ||
+           ec.value() == static_cast<int>(win32::path_not_found);
+}
+
+bool same_path(const fs::path& a, const fs::path& b) {
+    if (a.lexically_normal() == b.lexically_normal()) {
+        return true;
+    }
+    boost::system::error_code ec;
+    return fs::equivalent(a, b, ec) && !ec;
+}
+
+class undo_walk {
+public:
+    undo_walk(const fs::path& log_file, const fs::path& uninstaller)
+        : m_log_file(log_file), m_uninstaller(uninstaller) {}
+
+    void undo(const UninstallLogEntry& entry) {
+        switch (entry.kind) {
+            case UninstallLogEntry::Folder:
+                remove_folder(entry.path, true);
+                break;
+            case UninstallLogEntry::File:
+                if (!same_path(entry.path, m_log_file) && !same_path(entry.path, m_uninstaller)) {
+                    remove_file(entry.path);
+                }
+                break;
+            case UninstallLogEntry::StartMenuShortcut:
+            case UninstallLogEntry::UninstallShortcut:
+            case UninstallLogEntry::DesktopShortcut:
+                remove_shortcut(entry.path);
+                break;
+            case UninstallLogEntry::UninstallKey:
+                remove_uninstall_key();
+                break;
+            case UninstallLogEntry::RegistrationRun:
+                remove_file_type();
+                break;
+            case UninstallLogEntry::DirectXRuntime:
+                if (!m_runtime_noted) {
+                    m_report.kept.push_back("DirectX runtime: a system component other programs use");
+                    m_runtime_noted = true;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+
+    // The log and the uninstaller go last; then the folders they kept from being empty.
+    void finish() {
+        remove_file(m_log_file.string());
+        remove_file(m_uninstaller.string());
+        for (const std::string& folder : m_busy_folders) {
+            remove_folder(folder, false);
+        }
+        remove_installed_program_value();
+    }
+
+    uninstall_report take_report() { return std::move(m_report); }
+
+private:
+    void remove_file(const std::string& path) {
+        if (path.empty()) {
+            return;
+        }
+        // The installer marks the program files read-only, and a read-only file cannot be deleted.
+        const std::uint32_t attributes = kernel::file_attributes(path);
+        if (attributes != kernel::invalid_file_attributes && (attributes & kernel::file_attribute_directory)) {
+            m_report.failures.push_back(path + ": listed as a file but is a folder");
+            return;
+        }
+        if (attributes != kernel::invalid_file_attributes && (attributes & kernel::file_attribute_readonly)) {
+            kernel::set_file_attributes(path, kernel::file_attribute_normal);
+        }
+        const std::error_code ec = kernel::delete_file(path);
+        if (!ec) {
+            m_report.removed.push_back(path);
+        } else if (!is_missing(ec)) {
+            if (attributes != kernel::invalid_file_attributes && (attributes & kernel::file_attribute_readonly)) {
+                kernel::set_file_attributes(path, attributes);
+            }
+            m_report.failures.push_back(describe(path, ec));
+        }
+    }
+
+    void remove_folder(const std::string& path, bool retry_later) {
+        if (path.empty()) {
+            return;
+        }
+        const std::error_code ec = kernel::remove_folder(path);
+        if (!ec) {
+            m_report.removed.push_back(path);
+            platform::shell::change_notify(platform::shell::shcne::rmdir, path);
+        } else if (ec.value() == static_cast<int>(win32::dir_not_empty)) {
+            if (retry_later) {
+                m_busy_folders.push_back(path);
+            } else {
+                m_report.kept.push_back(path + ": holds files the installation did not write");
+            }
+        } else if (!is_missing(ec)) {
+            m_report.failures.push_back(describe(path, ec));
+        }
+    }
+
+    void remove_shortcut(const std::string& path) {
+        // A shortcut that was never made leaves its entry without a path.
+        if (path.empty()) {
+            return;
+        }
+        const std::size_t before = m_report.removed.size();
+        remove_file(path);
+        if (m_report.removed.size() != before) {
+            platform::shell::change_notify(platform::shell::shcne::delete_item, path);
+        }
+    }
+
+    void remove_uninstall_key() {
+        const std::string name = "HKEY_LOCAL_MACHINE\\" + std::string(uninstall_key_path);
+        const auto slash = std::string_view(uninstall_key_path).rfind('\\');
+        const std::string parent(uninstall_key_path, slash);
+        const std::string product(uninstall_key_path + slash + 1);
+        auto key = reg::Key::open(reg::hive::local_machine, parent);
+        if (!key) {
+            if (key.error() != reg::errc::file_not_found) {
+                m_report.failures.push_back(describe(name, key.error()));
+            }
+            return;
+        }
+        const std::error_code ec = key->delete_tree(product);
+        if (!ec) {
+            m_report.removed.push_back(name);
+        } else if (ec != reg::errc::file_not_found) {
+            m_report.failures.push_back(describe(name, ec));
+        }
+    }
+
+    void remove_file_type() {
+        const auto failures = unregister_file_type();
+        m_report.failures.insert(m_report.failures.end(), failures.begin(), failures.end());
+        if (failures.empty()) {
+            m_report.removed.push_back(std::string("document type ") + document_extension);
+        }
+        platform::shell::change_notify(platform::shell::shcne::assocchanged);
+    }
+
+    // The value is not in the log; it goes only while it still names this installation's program,
+    // and the publisher's key with it once nothing else is left there.
+    void remove_installed_program_value() {
+        auto key = reg::Key::open(reg::hive::local_machine, publisher_key_path);
+        if (!key) {
+            return;
+        }
+        auto program = key->query_string(installed_program_value);
+        if (!program || !same_path(fs::path(*program).parent_path(), m_uninstaller.parent_path())) {
+            return;
+        }
+        const std::string name =
+            "HKEY_LOCAL_MACHINE\\" + std::string(publisher_key_path) + " \"" + installed_program_value + "\"";
+        if (const std::error_code ec = key->delete_value(installed_program_value)) {
+            m_report.failures.push_back(describe(name, ec));
+            return;
+        }
+        m_report.removed.push_back(name);
+        auto values = key->values();
+        auto subkeys = key->subkeys();
+        if (values && values->empty() && subkeys && subkeys->empty()) {
+            if (auto software = reg::Key::open(reg::hive::local_machine, "Software")) {
+                software->delete_tree("Vintrel");
+            }
+        }
+    }
+
+    fs::path m_log_file;
+    fs::path m_uninstaller;
+    std::vector<std::string> m_busy_folders;
+    bool m_runtime_noted = false;
+    uninstall_report m_report;
+};
+
+}  // namespace
+
+uninstall_report undo_installation(const UninstallLog& log, const fs::path& log_file, const fs::path& uninstaller) {
+    undo_walk walk(log_file, uninstaller);
+    // A log that was read holds its entries as previous entries; one filled in memory as entries.
+    // Either way the file order is oldest first.
+    std::vector<const UninstallLogEntry*> ordered;
+    for (const auto* list : {&log.previousEntries, &log.entries}) {
+        for (const auto& entry : *list) {
+            ordered.push_back(&entry);
+        }
+    }
+    std::for_each(ordered.rbegin(), ordered.rend(), [&walk](const UninstallLogEntry* entry) { walk.undo(*entry); });
+    walk.finish();
+    return walk.take_report();
+}
+
+}  // namespace quillon

@@ -1,0 +1,141 @@
+#include "payload/entry_files.hpp"
+
+#include "payload/folder_tokens.hpp"
+#include "platform/kernel/file_attributes.hpp"
+#include "platform/kernel/shared_file.hpp"
+#include "platform/kernel/win32_error.hpp"
+#include "security/access_control.hpp"
+
+#include <boost/crc.hpp>
+#include <boost/filesystem/operations.hpp>
+#include <boost/system/system_error.hpp>
+
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <thread>
+
+namespace payload {
+
+namespace fs = boost::filesystem;
+namespace kernel = platform::kernel;
+
+namespace {
+
+constexpr std::size_t read_block_size = 4096;
+
+// Keeps the stream buffer alive as long as the stream that writes into it.
+class entry_file_stream : private kernel::file_output_buf, public std::ostream {
+public:
+    explicit entry_file_stream(kernel::unique_fd fd)
+        : kernel::file_output_buf(std::move(fd)), std::ostream(static_cast<kernel::file_output_buf*>(this)) {}
+};
+
+}  // namespace
+
+std::unique_ptr<std::ostream> open_entry_output(const fs::path& destination, access_folder_list& access) {
+    boost::system::error_code exists_error;
+    if (fs::exists(fs::symlink_status(destination, exists_error))) {
+        make_writable(destination);
+    } else {
+        const fs::path parent = destination.parent_path();
+        if (!parent.empty() && !fs::exists(parent)) {
+            fs::create_directories(parent);
+        }
+    }
+    open_folder_access(destination.parent_path(), access);
+
+    std::error_code error;
+    auto fd = kernel::open_shared_file(destination, kernel::file_access::write, error);
+    if (!fd) {
+        throw file_error(error, destination, "cannot open the file for writing");
+    }
+    return std::make_unique<entry_file_stream>(std::move(fd));
+}
+
+void make_writable(const fs::path& path) noexcept {
+    boost::system::error_code error;
+    if (!fs::is_regular_file(fs::symlink_status(path, error)) || error) {
+        return;
+    }
+    const auto attributes = kernel::file_attributes(path);
+    if (attributes != kernel::invalid_file_attributes && (attributes & kernel::file_attribute_readonly) != 0) {
+        kernel::set_file_attributes(path, attributes & ~kernel::file_attribute_readonly);
+    }
+}
+
+void open_folder_access(const fs::path& folder, access_folder_list& access) noexcept {
+    for (auto& recorded : access) {
+        if (recorded.done) {
+            continue;
+        }
+        try {
+            for (fs::path current = folder; !current.empty(); current = current.parent_path()) {
+                boost::system::error_code error;
+                if (!fs::is_directory(fs::status(current, error)) || error) {
+                    break;
+                }
+                if (same_folder(current, recorded.folder)) {
+                    recorded.done = true;
+                    security::GrantUsersAccess(current, users_folder_access, users_folder_ace_flags);
+                    break;
+                }
+                if (current == current.root_path()) {
+                    break;
+                }
+            }
+        } catch (...) {
+            // Out of memory on the walk: this folder stays closed, as a failed grant does.
+        }
+    }
+}
+
+std::uint32_t file_crc32(const fs::path& path) {
+    std::error_code error;
+    const auto fd = kernel::open_shared_file(path, kernel::file_access::read, error);
+    if (!fd) {
+        throw file_error(error, path, "cannot open the file to check it");
+    }
+    boost::crc_32_type crc;
+    std::array<char, read_block_size> block{};
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), block.data(), block.size());
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw file_error(kernel::fail_with_errno(errno, path), path, "cannot read the file to check it");
+        }
+        if (got == 0) {
+            return crc.checksum();
+        }
+        crc.process_bytes(block.data(), static_cast<std::size_t>(got));
+    }
+}
+
+std::uint32_t file_crc32_retrying(const fs::path& path, int retries, std::chrono::milliseconds pause) {
+    for (int attempt = 0;; ++attempt) {
+        try {
+            return file_crc32(path);
+        } catch (const std::exception& failure) {
+            if (attempt >= retries || !is_sharing_violation(failure)) {
+                throw;
+            }
+        }
+        std::this_thread::sleep_for(pause);
+    }
+}
+
+bool is_sharing_violation(const std::exception& failure) noexcept {
+    if (const auto* error = dynamic_cast<const std::system_error*>(&failure)) {
+        return error->code() == kernel::make_win32_error(kernel::win32::sharing_violation);
+    }
+    if (const auto* error = dynamic_cast<const boost::system::system_error*>(&failure)) {
+        // Boost reports errno values; a lock held by another opener is EAGAIN here.
+        return error->code().category() == boost::system::system_category() && error->code().value() == EAGAIN;
+    }
+    return false;
+}
+
+}  // namespace payload

@@ -1,0 +1,77 @@
+#include "platform/kernel/shared_file.hpp"
+
+#include "platform/kernel/win32_error.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <string_view>
+
+namespace platform::kernel {
+
+namespace {
+
+std::error_code fail_errno(int error_number, const boost::filesystem::path& path) {
+    // O_NOFOLLOW on a link gives ELOOP.
+    return fail_with_errno(error_number, path);
+}
+
+}  // namespace
+
+unique_fd open_shared_file(const boost::filesystem::path& path, file_access access, std::error_code& error) {
+    error.clear();
+    // No O_TRUNC here: a file is only cut once its lock is held. O_NONBLOCK keeps a fifo from
+    // blocking the opening; it is refused right after.
+    const int flags =
+        (access == file_access::write ? O_WRONLY | O_CREAT : O_RDONLY) | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
+    unique_fd fd(::open(path.c_str(), flags, 0666));
+    if (!fd) {
+        error = fail_errno(errno, path);
+        return {};
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        error = fail_errno(errno, path);
+        return {};
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = fail_with(win32::access_denied);
+        return {};
+    }
+    struct flock lock {};
+    lock.l_type = access == file_access::write ? F_WRLCK : F_RDLCK;
+    lock.l_whence = SEEK_SET;
+    if (::fcntl(fd.get(), F_OFD_SETLK, &lock) != 0) {
+        error = errno == EAGAIN || errno == EACCES ? fail_with(win32::sharing_violation) : fail_errno(errno, path);
+        return {};
+    }
+    if (access == file_access::write && ::ftruncate(fd.get(), 0) != 0) {
+        error = fail_errno(errno, path);
+        return {};
+    }
+    const int status = ::fcntl(fd.get(), F_GETFL);
+    if (status < 0 || ::fcntl(fd.get(), F_SETFL, status & ~O_NONBLOCK) != 0) {
+        error = fail_errno(errno, path);
+        return {};
+    }
+    return fd;
+}
+
+std::streamsize file_output_buf::xsputn(const char* bytes, std::streamsize count) {
+    if (const int error_number = write_all(m_fd.get(), std::string_view(bytes, static_cast<std::size_t>(count)))) {
+        throw std::system_error(fail_with(win32_from_errno(error_number)), "cannot write the file");
+    }
+    return count;
+}
+
+file_output_buf::int_type file_output_buf::overflow(int_type c) {
+    if (traits_type::eq_int_type(c, traits_type::eof())) {
+        return traits_type::not_eof(c);
+    }
+    const char byte = traits_type::to_char_type(c);
+    xsputn(&byte, 1);
+    return c;
+}
+
+}  // namespace platform::kernel

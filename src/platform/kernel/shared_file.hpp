@@ -1,0 +1,42 @@
+// Files opened in the secure sharing mode: a writer keeps every other opener out, readers only share
+// with readers. The modes are open-file-description locks, so they hold between processes and
+// between two openings in one process; a conflict is ERROR_SHARING_VIOLATION, as on Windows.
+// Stands in for _wfsopen/_wsopen_s with _SH_SECURE and the CreateFileW sharing flags.
+//
+// A file is never opened through a symbolic link (ERROR_CANT_RESOLVE_FILENAME), and only a regular
+// file is opened (ERROR_ACCESS_DENIED otherwise): a planted link, fifo or device at a destination
+// is refused, not followed or blocked on.
+#pragma once
+
+#include "platform/kernel/unique_fd.hpp"
+
+#include <boost/filesystem/path.hpp>
+
+#include <cstddef>
+#include <streambuf>
+#include <system_error>
+
+namespace platform::kernel {
+
+enum class file_access { read, write };
+
+// read: an existing file. write: created (with the default permissions) or truncated. An empty
+// descriptor and `error` set (the thread's last error too) on failure.
+unique_fd open_shared_file(const boost::filesystem::path& path, file_access access, std::error_code& error);
+
+// An unbuffered output stream buffer over an owned descriptor: every write reaches the file at once,
+// so a full disk is seen at the write that met it. A failed write throws std::system_error with the
+// Win32 code; a stream with badbit in its exceptions passes that exception on unchanged.
+class file_output_buf : public std::streambuf {
+public:
+    explicit file_output_buf(unique_fd fd) : m_fd(std::move(fd)) {}
+
+protected:
+    std::streamsize xsputn(const char* bytes, std::streamsize count) override;
+    int_type overflow(int_type c) override;
+
+private:
+    unique_fd m_fd;
+};
+
+}  // namespace platform::kernel

@@ -1,0 +1,99 @@
+#include "platform/ui/application.hpp"
+
+#include "platform/ui/picture.hpp"
+
+#include <QApplication>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+
+#include <boost/filesystem/operations.hpp>
+#include <boost/system/error_code.hpp>
+
+#include <cassert>
+
+namespace platform::ui {
+namespace {
+
+CWinApp* g_app = nullptr;
+
+std::string program_name() {
+    boost::system::error_code error;
+    const auto program = boost::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string("program") : program.stem().string();
+}
+
+}  // namespace
+
+application_instance::application_instance(int& argc, char** argv) {
+    make(argc, argv);
+}
+
+application_instance::application_instance() : m_name(program_name()) {
+    m_argv[0] = m_name.data();
+    make(m_argc, m_argv);
+}
+
+void application_instance::make(int& argc, char** argv) {
+    if (qApp) {
+        return;
+    }
+    // The same look on every desktop: the dialogs' layout is computed for this style and palette.
+    QApplication::setDesktopSettingsAware(false);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    m_app = std::make_unique<QApplication>(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+application_instance::~application_instance() = default;
+
+CWinApp::CWinApp(std::string appName) : m_strAppName(appName.empty() ? program_name() : std::move(appName)) {
+    assert(!g_app && "one application object per process");
+    g_app = this;
+}
+
+CWinApp::~CWinApp() {
+    if (g_app == this) {
+        g_app = nullptr;
+    }
+}
+
+bool CWinApp::InitInstance() {
+    return true;
+}
+
+int CWinApp::Run() {
+    m_nExitCode = QApplication::exec();
+    return ExitInstance();
+}
+
+int CWinApp::ExitInstance() {
+    return m_nExitCode;
+}
+
+void CWinApp::SetAppIcon(const CPicture& icon) {
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icon.Image())));
+}
+
+CWinApp* AfxGetApp() {
+    return g_app;
+}
+
+CWnd* AfxGetMainWnd() {
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
+
+std::string AfxGetAppName() {
+    return g_app ? g_app->GetAppName() : program_name();
+}
+
+int AfxWinMain(int argc, char** argv) {
+    application_instance application(argc, argv);
+    CWinApp* app = AfxGetApp();
+    if (!app) {
+        return 1;
+    }
+    return app->InitInstance() ? app->Run() : app->ExitInstance();
+}
+
+}  // namespace platform::ui

@@ -1,0 +1,157 @@
+#include "product_programs.hpp"
+
+#include "platform/process/process_handle.hpp"
+#include "platform/registry/key.hpp"
+#include "platform/shell/special_folders.hpp"
+#include "platform/sync/named_semaphore.hpp"
+#include "startup/version_info.hpp"
+#include "support/sandbox_machine.hpp"
+
+#include <boost/filesystem/operations.hpp>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+namespace fs = boost::filesystem;
+namespace reg = platform::registry;
+using product_test::built;
+
+constexpr const char* counter_name = "Global\\Quillon7.{a3526b56-ca7c-4e16-8a26-da7758a378fd}";
+
+// The counts other processes hold, as the installer reads them.
+std::int32_t running_count() {
+    using namespace platform::sync;
+    auto counter =
+        named_semaphore::create(counter_name, 0, 0x7FFFFFFF, object_security::everyone(semaphore_all_access));
+    const auto outcome = counter.release(1);
+    if (!outcome) {
+        return -1;
+    }
+    counter.wait(std::chrono::milliseconds(0));
+    return outcome.previous_count;
+}
+
+std::string text_of(const fs::path& file) {
+    std::ifstream in(file.string(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::optional<std::string> class_string(const std::string& path, const std::string& name = "") {
+    auto key = reg::Key::open(reg::hive::local_machine, "Software\\Classes\\" + path);
+    if (!key) {
+        return std::nullopt;
+    }
+    auto text = key->query_string(name);
+    return text ? std::optional<std::string>(*text) : std::nullopt;
+}
+
+std::optional<std::int32_t> run_quillon(const std::string& arguments) {
+    platform::process::start_options options;
+    options.command_line = built("quillon").string() + " " + arguments;
+    auto process = platform::process::process_handle::start(options);
+    if (!process) {
+        return std::nullopt;
+    }
+    process.wait();
+    return process.exit_code();
+}
+
+TEST(MainProgram, CarriesTheProductVersion) {
+    for (const char* program : {"quillon", "uninstall"}) {
+        SCOPED_TRACE(program);
+        const VersionInfo info = VersionInfo::FromFile(built(program));
+        EXPECT_EQ(info.GetVersionNumber(), 0x0007000200020001ULL);
+        EXPECT_EQ(info.GetProductName(), "Quillon");
+        EXPECT_EQ(info.GetProductVersion(), "7.02b");
+        EXPECT_EQ(info.GetString("ApplicationId"), "Quillon7");
+    }
+}
+
+class RunningProgram : public test_support::sandbox_test {};
+
+// However the session ends, the count the program held is given back.
+TEST_F(RunningProgram, HoldsOneCountWhileItRuns) {
+    enum class ending { input_closed, quit_typed, terminated };
+    for (const ending how : {ending::input_closed, ending::quit_typed, ending::terminated}) {
+        SCOPED_TRACE(static_cast<int>(how));
+        ASSERT_EQ(running_count(), 0);
+        product_test::piped_program program(built("quillon"));
+        ASSERT_TRUE(program.started());
+        EXPECT_NE(program.read_line().find("is running"), std::string::npos);
+        EXPECT_EQ(running_count(), 1);
+        EXPECT_FALSE(program.wait(std::chrono::milliseconds(100))) << "it waits for its session to end";
+
+        switch (how) {
+            case ending::input_closed:
+                program.close_input();
+                break;
+            case ending::quit_typed:
+                program.write("draw\nquit\n");
+                break;
+            case ending::terminated:
+                ::kill(program.id(), SIGTERM);
+                break;
+        }
+        EXPECT_EQ(program.wait(), 0);
+        EXPECT_EQ(running_count(), 0);
+    }
+}
+
+TEST_F(RunningProgram, TwoInstancesHoldTwoCounts) {
+    product_test::piped_program first(built("quillon"));
+    product_test::piped_program second(built("quillon"));
+    first.read_line();
+    second.read_line();
+    EXPECT_EQ(running_count(), 2);
+    first.close_input();
+    EXPECT_EQ(first.wait(), 0);
+    EXPECT_EQ(running_count(), 1);
+}
+
+class Registration : public test_support::sandbox_test {};
+
+TEST_F(Registration, RegistersTheDocumentTypeAndAnswersMinusTen) {
+    EXPECT_EQ(run_quillon("/Register /Background"), -10);
+
+    const std::string program = fs::canonical(built("quillon")).string();
+    EXPECT_EQ(class_string(".qln"), "Vintrel.Quillon7");
+    EXPECT_EQ(class_string("Vintrel.Quillon7\\shell\\open\\command"), "\"" + program + "\" \"%1\"");
+    EXPECT_EQ(class_string("Vintrel.Quillon7\\DefaultIcon"), program + ",0");
+    EXPECT_EQ(class_string("Vintrel.Quillon7", "PreviousVersion"), std::nullopt);
+
+    const fs::path share = *platform::shell::special_folder(platform::shell::csidl::common_startmenu);
+    const std::string mime = text_of(share / "mime" / "packages" / "vintrel-quillon7.xml");
+    EXPECT_NE(mime.find("<glob pattern=\"*.qln\"/>"), std::string::npos);
+    const std::string entry = text_of(share / "applications" / "vintrel-quillon7.desktop");
+    EXPECT_NE(entry.find("Exec=" + program + " %f\n"), std::string::npos);
+    EXPECT_NE(entry.find("MimeType=application/x-vintrel-quillon;\n"), std::string::npos);
+}
+
+TEST_F(Registration, AnUpdateRecordsTheVersionItReplaces) {
+    EXPECT_EQ(run_quillon("/register /background /update=0007000200010005"), -10);
+    EXPECT_EQ(class_string("Vintrel.Quillon7", "PreviousVersion"), "7.2.1.5");
+}
+
+TEST_F(Registration, MalformedArgumentsRegisterNothing) {
+    for (const char* arguments :
+         {"/Register /Background /update=7.2.1.5", "/Register /Background /update=00070002000100050",
+          "/Register /Background /update=000700020001000g", "/Register /Quietly"}) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(run_quillon(arguments), 2);
+        EXPECT_EQ(class_string(".qln"), std::nullopt);
+    }
+}
+
+// A registry it cannot write is a failure the installer must see, never -10.
+TEST_F(Registration, AFailedRegistrationIsNotReportedAsSuccess) {
+    const fs::path registry_folder = machine.root() / "var" / "lib" / "quillon-registry";
+    fs::create_directories(registry_folder.parent_path());
+    std::ofstream(registry_folder.string()) << "not a folder";
+    EXPECT_EQ(run_quillon("/Register /Background"), 1);
+}
+
+}  // namespace
