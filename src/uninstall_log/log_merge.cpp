@@ -93,20 +93,22 @@ public:
     }
 
 private:
-    // Logs list many files of few folders: a missing folder answers for all its files at once.
+    // Logs list many files of few folders: each folder is read once and answers for its files.
+    // Paths not in plain absolute form are asked about directly.
     std::optional<ItemId> Existing(const std::string& path) {
         const auto slash = path.rfind('/');
-        if (slash != std::string::npos && slash != 0) {
-            const std::string folder = path.substr(0, slash);
-            auto known = m_folderExists.find(folder);
-            if (known == m_folderExists.end()) {
-                known = m_folderExists.emplace(folder, ExistingItem(folder).has_value()).first;
-            }
-            if (!known->second) {
-                return std::nullopt;
-            }
+        const bool plain = slash != std::string::npos && slash != 0 && slash + 1 < path.size() &&
+                           path.front() == '/' && path.find("//") == std::string::npos &&
+                           path.find("/.") == std::string::npos;
+        if (!plain) {
+            return ExistingItem(path);
         }
-        return ExistingItem(path);
+        const std::string folder = path.substr(0, slash);
+        auto listing = m_folders.find(folder);
+        if (listing == m_folders.end()) {
+            listing = m_folders.emplace(folder, FolderListing(folder)).first;
+        }
+        return listing->second.Find(folder, path.substr(slash + 1));
     }
 
     void IndexItems() {
@@ -143,7 +145,7 @@ private:
     // Current entries by the hash of their folded path; a hit is confirmed on the full text, and
     // whether the item is still missing is asked only then.
     std::unordered_map<std::uint64_t, std::vector<const UninstallLogEntry*>> m_folded;
-    std::unordered_map<std::string, bool> m_folderExists;
+    std::unordered_map<std::string, FolderListing> m_folders;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/text/utf_convert.hpp"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <boost/filesystem/operations.hpp>
@@ -49,6 +50,41 @@ std::optional<ItemId> ExistingItem(const std::string& path) {
         return std::nullopt;
     }
     return ItemId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+FolderListing::FolderListing(const std::string& folder) {
+    const auto item = ExistingItem(folder);
+    DIR* dir = item ? ::opendir(folder.c_str()) : nullptr;
+    if (dir == nullptr) {
+        m_exists = item.has_value();
+        if (m_exists) {
+            m_others.insert("");  // unreadable: every name is asked about
+        }
+        return;
+    }
+    m_exists = true;
+    m_device = item->device;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (entry->d_type == DT_REG) {
+            m_files.emplace(entry->d_name, static_cast<std::uint64_t>(entry->d_ino));
+        } else {
+            m_others.insert(entry->d_name);
+        }
+    }
+    ::closedir(dir);
+}
+
+std::optional<ItemId> FolderListing::Find(const std::string& folder, const std::string& name) const {
+    if (!m_exists) {
+        return std::nullopt;
+    }
+    if (const auto file = m_files.find(name); file != m_files.end()) {
+        return ItemId{m_device, file->second};
+    }
+    if (m_others.contains(name) || m_others.contains("")) {
+        return ExistingItem(folder + "/" + name);
+    }
+    return std::nullopt;
 }
 
 std::string FoldedAbsolutePath(const std::string& path) { return platform::text::fold_case(NormalAbsolute(path)); }

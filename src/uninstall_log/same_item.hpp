@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 // The device and inode of an existing item; empty when nothing exists at the path.
 struct ItemId {
@@ -14,6 +16,22 @@ struct ItemId {
     bool operator==(const ItemId&) const = default;
 };
 std::optional<ItemId> ExistingItem(const std::string& path);
+
+// One folder as a single read of it reports its entries: regular files by inode, so that a log of
+// many files in few folders needs no query per file. Links, folders and entries of unknown type are
+// asked about one by one, since only a query follows a link or sees a mount point.
+class FolderListing {
+public:
+    explicit FolderListing(const std::string& folder);
+    // The same answer ExistingItem gives for the entry `name` of this folder.
+    std::optional<ItemId> Find(const std::string& folder, const std::string& name) const;
+
+private:
+    bool m_exists = false;
+    std::uint64_t m_device = 0;
+    std::unordered_map<std::string, std::uint64_t> m_files;
+    std::unordered_set<std::string> m_others;
+};
 
 // The absolute form with "." and ".." resolved, case-folded: how paths of missing items compare.
 std::string FoldedAbsolutePath(const std::string& path);
