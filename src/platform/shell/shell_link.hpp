@@ -3,7 +3,7 @@
 // and IPersistFile::Save.
 //
 // The entry's Name is the link file's name without ".desktop"; the target becomes Exec, quoted as the
-// desktop entry specification requires, the working folder Path, the description Comment, the icon
+// desktop entry standard requires, the working folder Path, the description Comment, the icon
 // Icon. The file is written to an exclusive temporary file beside it and renamed into place, so it is
 // never written through a symbolic link and a reader never sees half of it.
 #pragma once
@@ -49,7 +49,7 @@ private:
     boost::filesystem::path m_icon;
 };
 
-// One argument of an Exec line, quoted where the desktop entry specification requires it, with '%'
+// One argument of an Exec line, quoted where the desktop entry standard requires it, with '%'
 // doubled (before the string escapes that every value gets).
 std::string quote_exec_argument(std::string_view argument);
 
