@@ -103,12 +103,12 @@ private:
         if (!plain) {
             return ExistingItem(path);
         }
-        const std::string folder = path.substr(0, slash);
+        const std::string_view folder = std::string_view(path).substr(0, slash);
         auto listing = m_folders.find(folder);
         if (listing == m_folders.end()) {
-            listing = m_folders.emplace(folder, FolderListing(folder)).first;
+            listing = m_folders.emplace(std::string(folder), FolderListing(std::string(folder))).first;
         }
-        return listing->second.Find(folder, path.substr(slash + 1));
+        return listing->second.Find(folder, std::string_view(path).substr(slash + 1));
     }
 
     void IndexItems() {
@@ -145,7 +145,7 @@ private:
     // Current entries by the hash of their folded path; a hit is confirmed on the full text, and
     // whether the item is still missing is asked only then.
     std::unordered_map<std::uint64_t, std::vector<const UninstallLogEntry*>> m_folded;
-    std::unordered_map<std::string, FolderListing> m_folders;
+    std::unordered_map<std::string, FolderListing, FolderListing::NameHash, std::equal_to<>> m_folders;
 };
 
 }  // namespace

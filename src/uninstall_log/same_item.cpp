@@ -74,15 +74,18 @@ FolderListing::FolderListing(const std::string& folder) {
     ::closedir(dir);
 }
 
-std::optional<ItemId> FolderListing::Find(const std::string& folder, const std::string& name) const {
+std::optional<ItemId> FolderListing::Find(std::string_view folder, std::string_view name) const {
     if (!m_exists) {
         return std::nullopt;
     }
     if (const auto file = m_files.find(name); file != m_files.end()) {
         return ItemId{m_device, file->second};
     }
-    if (m_others.contains(name) || m_others.contains("")) {
-        return ExistingItem(folder + "/" + name);
+    if (m_others.contains(name) || m_others.contains(std::string_view{})) {
+        std::string path(folder);
+        path += '/';
+        path += name;
+        return ExistingItem(path);
     }
     return std::nullopt;
 }

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -24,13 +26,19 @@ class FolderListing {
 public:
     explicit FolderListing(const std::string& folder);
     // The same answer ExistingItem gives for the entry `name` of this folder.
-    std::optional<ItemId> Find(const std::string& folder, const std::string& name) const;
+    std::optional<ItemId> Find(std::string_view folder, std::string_view name) const;
+
+    // Lets maps keyed by text be searched with a view, without making a string.
+    struct NameHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+    };
 
 private:
     bool m_exists = false;
     std::uint64_t m_device = 0;
-    std::unordered_map<std::string, std::uint64_t> m_files;
-    std::unordered_set<std::string> m_others;
+    std::unordered_map<std::string, std::uint64_t, NameHash, std::equal_to<>> m_files;
+    std::unordered_set<std::string, NameHash, std::equal_to<>> m_others;
 };
 
 // The absolute form with "." and ".." resolved, case-folded: how paths of missing items compare.
