@@ -3,7 +3,7 @@
 #include "platform/kernel/atomic_file.hpp"
 #include "platform/registry/key.hpp"
 #include "platform/shell/shell_link.hpp"
-#include "platform/shell/special_folders.hpp"
+#include "platform/shell/known_folders.hpp"
 
 #include <boost/filesystem/operations.hpp>
 

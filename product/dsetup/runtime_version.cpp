@@ -1,7 +1,7 @@
 #include "runtime_version.hpp"
 
 #include "platform/registry/key.hpp"
-#include "platform/shell/special_folders.hpp"
+#include "platform/shell/known_folders.hpp"
 
 #include <cstdio>
 #include <sstream>

@@ -2,7 +2,7 @@
 
 #include "payload/compress_error.hpp"
 #include "payload/entry_path.hpp"
-#include "platform/shell/special_folders.hpp"
+#include "platform/shell/known_folders.hpp"
 
 #include <boost/filesystem/operations.hpp>
 

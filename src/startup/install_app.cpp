@@ -2,7 +2,7 @@
 
 #include "platform/kernel/win32_error.hpp"
 #include "platform/registry/key.hpp"
-#include "platform/shell/special_folders.hpp"
+#include "platform/shell/known_folders.hpp"
 #include "platform/ui/framework_constants.hpp"
 #include "security/access_control.hpp"
 #include "startup/application_id.hpp"

@@ -1,6 +1,6 @@
 #include "payload/folder_tokens.hpp"
 #include "payload/compress_error.hpp"
-#include "platform/shell/special_folders.hpp"
+#include "platform/shell/known_folders.hpp"
 #include "support/sandbox_machine.hpp"
 
 #include <gtest/gtest.h>

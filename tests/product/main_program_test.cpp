@@ -2,7 +2,7 @@
 
 #include "platform/process/process_handle.hpp"
 #include "platform/registry/key.hpp"
-#include "platform/shell/special_folders.hpp"
+#include "platform/shell/known_folders.hpp"
 #include "platform/sync/named_semaphore.hpp"
 #include "startup/version_info.hpp"
 #include "support/sandbox_machine.hpp"

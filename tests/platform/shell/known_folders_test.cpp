@@ -1,4 +1,4 @@
-#include "platform/shell/special_folders.hpp"
+#include "platform/shell/known_folders.hpp"
 
 #include "platform/scratch_folder.hpp"
 #include "support/scoped_env.hpp"

@@ -1,4 +1,4 @@
-#include "platform/shell/special_folders.hpp"
+#include "platform/shell/known_folders.hpp"
 
 #include "platform/system/system_paths.hpp"
 
