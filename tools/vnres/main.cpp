@@ -4,6 +4,7 @@
 //   vnres list FILE
 //   vnres extract FILE TYPE ID OUT
 //   vnres replace FILE TYPE ID IN
+#include "platform/kernel/atomic_file.hpp"
 #include "platform/resources/elf_section.hpp"
 #include "platform/resources/resource_module.hpp"
 #include "platform/resources/resource_table.hpp"
@@ -40,25 +41,12 @@ std::vector<std::byte> read_file(const std::string& path) {
     return bytes;
 }
 
-// Writes beside the target and renames over it, so the target is never left cut short.
+// Replaces the target as a whole, so it is never left cut short.
 void write_file_atomically(const std::string& path, std::span<const std::byte> bytes, mode_t mode) {
-    std::string temp = path + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        throw tool_error(path + ": cannot create a file beside it");
-    }
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    const bool ok = done == bytes.size() && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    ::close(fd);
-    if (!ok || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
+    platform::kernel::atomic_file out(path);
+    out.write(bytes);
+    out.set_permissions(mode);
+    if (!out.commit()) {
         throw tool_error(path + ": cannot be written");
     }
 }

@@ -1,6 +1,7 @@
 #include "platform/kernel/atomic_file.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -50,6 +51,12 @@ void atomic_file::write(std::span<const std::byte> bytes) {
             return;
         }
         bytes = bytes.subspan(static_cast<std::size_t>(n));
+    }
+}
+
+void atomic_file::set_permissions(unsigned mode) {
+    if (m_fd >= 0 && !m_error && ::fchmod(m_fd, static_cast<mode_t>(mode)) != 0) {
+        fail(errno);
     }
 }
 

@@ -25,6 +25,8 @@ public:
     const boost::filesystem::path& temporary_path() const { return m_temp; }
 
     void write(std::span<const std::byte> bytes);
+    // The permission bits the new file gets (it is created readable by its owner only).
+    void set_permissions(unsigned mode);
     // Flushes and renames over the target; false (and the target untouched) after any error.
     bool commit();
 
