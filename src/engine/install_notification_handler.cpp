@@ -87,12 +87,15 @@ InstallNotificationHandler::result InstallNotificationHandler::OnEntryBegin(cons
             break;
         case entry_kind::shared_data: {
             copyBackup = true;
-            if (m_app.m_nPreviousInstall != PreviousNone && log.WasInstalledBefore(path)) {
+            boost::system::error_code error;
+            const bool exists = fs::exists(path, error);
+            // What the previous installation wrote is the user's now; only a file that is gone is
+            // written again, so that the product does not go without it.
+            if (exists && m_app.m_nPreviousInstall != PreviousNone && log.WasInstalledBefore(path)) {
                 GrantSharedFileAccess(path);
                 return result::skip;
             }
-            boost::system::error_code error;
-            if (fs::exists(path, error)) {
+            if (exists) {
                 // Shared data already there belongs to the user now: it is kept, and recorded with
                 // a copy so that the uninstaller knows it and a rollback leaves it alone.
                 log.AddFile(path, static_cast<std::int32_t>(entry.kind), true);
