@@ -1,0 +1,122 @@
+// Whole installations of the built product's payload on the sandbox machine: the payload and the
+// manifest it was packed from, where each entry lands, and the session of a later installer that
+// finds this installation as start-up would.
+#pragma once
+
+#include "engine/installation_run.hpp"
+#include "engine_fixture.hpp"
+#include "manifest.hpp"
+#include "payload/vn/memstream.hpp"
+#include "platform/registry/key.hpp"
+#include "uninstall_log/uninstall_log.hpp"
+
+#include <boost/crc.hpp>
+#include <boost/filesystem/operations.hpp>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class InstallationTest : public EngineTest {
+protected:
+    static constexpr int kPayloadEntries = 71;
+
+    InstallationTest() { RecordDirectXVersion("4.09.00.0904"); }
+
+    static const std::string& ProductPayload() {
+        static const std::string bytes = ReadFile(QUILLON_BINARY_DIR "/product/payload.bz2");
+        return bytes;
+    }
+    static const std::vector<vnpack::manifest_entry>& Manifest() {
+        static const auto entries = vnpack::read_manifest_file(QUILLON_BINARY_DIR "/product/payload/payload.manifest");
+        return entries;
+    }
+
+    bool Install(const std::string& payloadBytes = ProductPayload()) {
+        vn::imemstream source(payloadBytes.data(), payloadBytes.size());
+        return RunInstallationFrom(*app, page, source);
+    }
+
+    // Where a manifest entry is installed (the temporary ones: in the run's temporary folder).
+    boost::filesystem::path Destination(const vnpack::manifest_entry& entry) const {
+        std::string folder = entry.folder;
+        for (char& c : folder) {
+            c = c == '\\' ? '/' : c;
+        }
+        const std::pair<std::string, boost::filesystem::path> tokens[] = {
+            {"<InstallPath>", app->m_strInstallFolder},
+            {"<CommonData>", CommonData()},
+            {"<UserData>", UserData()},
+            {"<SamplePath>", Desktop() / "Quillon Examples"},
+            {"<Temporary>", app->m_strTempFolder}};
+        for (const auto& [token, base] : tokens) {
+            if (folder.rfind(token, 0) == 0) {
+                return base / folder.substr(token.size()) / entry.source_file.filename();
+            }
+        }
+        ADD_FAILURE() << "unknown folder " << entry.folder;
+        return {};
+    }
+
+    static std::uint32_t Crc32(const std::string& bytes) {
+        boost::crc_32_type crc;
+        crc.process_bytes(bytes.data(), bytes.size());
+        return crc.checksum();
+    }
+
+    static void RecordDirectXVersion(const std::string& version) {
+        auto key =
+            platform::registry::Key::create(platform::registry::hive::local_machine, "Software\\Microsoft\\DirectX");
+        ASSERT_TRUE(key);
+        ASSERT_FALSE(key->key.set_string("Version", version));
+    }
+
+    // The system's own Uninstall key, as every system has it.
+    static void CreateSystemUninstallKey() {
+        ASSERT_TRUE(platform::registry::Key::create(platform::registry::hive::local_machine, kUninstallKeyParent));
+    }
+
+    boost::filesystem::path InstalledLog() const {
+        return boost::filesystem::path(app->m_strInstallFolder) / "Uninstall.ulog";
+    }
+
+    // A new installer session over the installation on this machine, as start-up leaves it: the
+    // previous log read, its folders reused.
+    void StartNextSession(std::int32_t previousInstall, std::uint64_t previousVersion = 0) {
+        const boost::filesystem::path log = InstalledLog();
+        app.reset();
+        page = RecordingPage();
+        app = std::make_unique<CInstallApp>();
+        app->m_instanceMutex.TryAcquire();
+        app->m_nProductLanguage = LanguageEnglish;
+        app->m_nPreviousInstall = previousInstall;
+        app->m_nPreviousVersion = previousVersion;
+        app->m_uninstallLog.Read(&log);
+        app->m_strInstallFolder = app->m_uninstallLog.installPath;
+        app->m_strStartMenuFolder = app->m_uninstallLog.shortcutPath;
+    }
+
+    // The run's log lines after the separator, each a step text and its outcome.
+    std::vector<std::string> StepLines() const {
+        auto lines = page.LogLines();
+        EXPECT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front(), "<dashes:>");
+        std::vector<std::string> steps;
+        for (const auto& line : lines) {
+            if (line.rfind("Copying File", 0) != 0 && line != "<dashes:>") {
+                steps.push_back(line);
+            }
+        }
+        return steps;
+    }
+    int CopyingLines() const {
+        int count = 0;
+        for (const auto& line : page.LogLines()) {
+            count += line.rfind("Copying File  ", 0) == 0 && line.size() > 5 && line.substr(line.size() - 5) == "...OK";
+        }
+        return count;
+    }
+
+    // The DirectX step's text: untranslated but in French.
+    static std::string DirectXText() { return "Mise \u00e0 jour de DirectX..."; }
+};
