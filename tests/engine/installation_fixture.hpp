@@ -21,7 +21,13 @@ class InstallationTest : public EngineTest {
 protected:
     static constexpr int kPayloadEntries = 71;
 
-    InstallationTest() { RecordDirectXVersion("4.09.00.0904"); }
+    // A machine with DirectX 9.0c, whose desktop has built its (empty) desktop-entry caches.
+    InstallationTest() {
+        RecordDirectXVersion("4.09.00.0904");
+        for (const auto& data : {machine.root() / "usr/local/share", UserData()}) {
+            WriteFile(data / "applications/mimeinfo.cache", "[MIME Cache]\n");
+        }
+    }
 
     static const std::string& ProductPayload() {
         static const std::string bytes = ReadFile(QUILLON_BINARY_DIR "/product/payload.bz2");
