@@ -16,16 +16,6 @@ namespace kernel = platform::kernel;
 
 namespace {
 
-std::string Utf16FileText(const fs::path& path) {
-    const std::string bytes = EngineTest::ReadFile(path);
-    std::u16string text;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-        text +=
-            static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
-    }
-    return platform::text::utf16_to_utf8(text);
-}
-
 int RunCommand(const std::string& command) {
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -128,7 +118,7 @@ TEST_F(FirstInstallation, InstallsTheProductFromTheProgramsOwnPayload) {
 
     // The uninstall log beside the uninstaller: header, then folders and files, the shortcuts, the
     // DirectX setup, the key and the registration run, all done.
-    const std::string text = Utf16FileText(InstalledLog());
+    const std::string text = InstalledLogText();
     EXPECT_EQ(text.substr(0, text.find("----")),
               "// Uninstall Log File v1\r\n"
               "// ############ WARNING: Do not delete or modify this file. ############\r\n"

@@ -8,6 +8,7 @@
 #include "manifest.hpp"
 #include "payload/vn/memstream.hpp"
 #include "platform/registry/key.hpp"
+#include "platform/text/utf_convert.hpp"
 #include "uninstall_log/uninstall_log.hpp"
 
 #include <boost/crc.hpp>
@@ -84,6 +85,17 @@ protected:
 
     boost::filesystem::path InstalledLog() const {
         return boost::filesystem::path(app->m_strInstallFolder) / "Uninstall.ulog";
+    }
+
+    // The installed uninstall log's text (UTF-16 in the file).
+    std::string InstalledLogText() const {
+        const std::string bytes = ReadFile(InstalledLog());
+        std::u16string text;
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                          static_cast<unsigned char>(bytes[i + 1]) << 8);
+        }
+        return platform::text::utf16_to_utf8(text);
     }
 
     // A new installer session over the installation on this machine, as start-up leaves it: the
