@@ -8,13 +8,21 @@
 #include "manifest.hpp"
 #include "payload/vn/memstream.hpp"
 #include "platform/registry/key.hpp"
+#include "platform/resources/resource_table.hpp"
 #include "platform/text/utf_convert.hpp"
+#include "platform/ui/message_box.hpp"
+#include "platform/version/version_block.hpp"
+#include "startup/application_id.hpp"
+#include "startup/instance_counter.hpp"
+#include "startup/process_guards.hpp"
 #include "uninstall_log/uninstall_log.hpp"
 
 #include <boost/crc.hpp>
 #include <boost/filesystem/operations.hpp>
 
 #include <cstdint>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,20 +106,41 @@ protected:
         return platform::text::utf16_to_utf8(text);
     }
 
-    // A new installer session over the installation on this machine, as start-up leaves it: the
-    // previous log read, its folders reused.
-    void StartNextSession(std::int32_t previousInstall, std::uint64_t previousVersion = 0) {
-        const boost::filesystem::path log = InstalledLog();
+    // A new installer started on this machine: start-up finds the installed product and its version,
+    // reads its log and reuses its folders. False when start-up stopped.
+    bool StartNextSession() {
         app.reset();
         page = RecordingPage();
-        app = std::make_unique<CInstallApp>();
-        app->m_instanceMutex.TryAcquire();
-        app->m_nProductLanguage = LanguageEnglish;
-        app->m_nPreviousInstall = previousInstall;
-        app->m_nPreviousVersion = previousVersion;
-        app->m_uninstallLog.Read(&log);
-        app->m_strInstallFolder = app->m_uninstallLog.installPath;
-        app->m_strStartMenuFolder = app->m_uninstallLog.shortcutPath;
+        if (!m_runningInstances) {
+            m_runningInstances.emplace(GetApplicationId());  // this process, as the installer
+        }
+        app = std::make_unique<CInstallApp>(&*m_runningInstances);
+        CheckProcessor();
+        const platform::ui::message_box_script noQuestions;
+        const bool started = app->StartSession();
+        for (const auto& box : noQuestions.records()) {
+            ADD_FAILURE() << "start-up asked: " << box.text;
+        }
+        return started;
+    }
+
+    // Gives the installed main program another file version, as an installation of that version
+    // would have left it.
+    void SetInstalledVersion(std::uint32_t ms, std::uint32_t ls) const {
+        platform::version::version_resource version;
+        version.fixed.emplace();
+        version.fixed->dwFileVersionMS = ms;
+        version.fixed->dwFileVersionLS = ls;
+        version.string_tables = {{"040904b0", {{"ProductName", "Quillon"}}}};
+        version.translations = {{0x0409, 1200}};
+        const auto block = platform::version::build_version_block(version);
+        const boost::filesystem::path file = machine.temp() / "version.res";
+        WriteFile(file, std::string(reinterpret_cast<const char*>(block.data()), block.size()));
+        const std::string command = std::string(QUILLON_BINARY_DIR "/bin/vnres replace '") +
+                                    (boost::filesystem::path(app->m_strInstallFolder) / "quillon").string() + "' " +
+                                    std::to_string(platform::resources::rt_version) + " 1 " + file.string();
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        boost::filesystem::remove(file);
     }
 
     // The run's log lines after the separator, each a step text and its outcome.
@@ -134,6 +163,8 @@ protected:
         }
         return count;
     }
+
+    std::optional<InstanceCounter> m_runningInstances;
 
     // The DirectX step's text: untranslated but in French.
     static std::string DirectXText() { return "Mise \u00e0 jour de DirectX..."; }

@@ -36,9 +36,9 @@ TEST_F(RepeatInstallation, AReinstallationKeepsTheUsersDataAndRunsTheRuntimeSetu
     ASSERT_FALSE(reg::Key::open(reg::hive::local_machine, uninstallKey)->set_string("DisplayName", "old name"));
 
     // Start-up finds this installation through the installed-program value, as the same version.
-    StartNextSession(PreviousSame);
+    ASSERT_TRUE(StartNextSession());
     EXPECT_EQ(app->FindInstalledProduct(), (InstallFolder() / "quillon").string());
-    EXPECT_EQ(ComparePreviousInstallation(app->FindInstalledProduct()).status, PreviousSame);
+    EXPECT_EQ(app->m_nPreviousInstall, PreviousSame);
     EXPECT_EQ(app->m_strInstallFolder, InstallFolder().string());
 
     ASSERT_TRUE(Install());
@@ -71,7 +71,10 @@ TEST_F(RepeatInstallation, AnUpdateUsesThePreviousFoldersAndLeavesTheSamplesAlon
     fs::remove_all(samples / "Textures");
     WriteFile(samples / "Sample01.qln", "the user's drawing");
 
-    StartNextSession(PreviousOlder, PackVersion(7, 2, 1, 5));
+    SetInstalledVersion(0x00070002, 0x00010005);
+    ASSERT_TRUE(StartNextSession());
+    EXPECT_EQ(app->m_nPreviousInstall, PreviousOlder);
+    EXPECT_EQ(app->m_nPreviousVersion, PackVersion(7, 2, 1, 5));
     EXPECT_EQ(app->m_strInstallFolder, (machine.root() / "srv/Quillon Old").string());
     ASSERT_TRUE(Install());
 
@@ -89,6 +92,14 @@ TEST_F(RepeatInstallation, AnUpdateUsesThePreviousFoldersAndLeavesTheSamplesAlon
     EXPECT_NE(page.log.find("Registry Data Writing...OK"), std::string::npos);
     EXPECT_NE(InstalledLogText().find("\r\n// Install Quillon 7.02b -- Update (Quillon 7.02b)\r\n"), std::string::npos);
     EXPECT_EQ(LoggedKinds().at(UninstallLogEntry::File), kPayloadEntries - 6);
+}
+
+TEST_F(RepeatInstallation, ANewerInstalledVersionIsFoundThroughWhatTheInstallationWrote) {
+    ASSERT_TRUE(Install());
+    SetInstalledVersion(0x00070003, 0x00000000);
+    ASSERT_TRUE(StartNextSession());
+    EXPECT_EQ(app->FindInstalledProduct(), (InstallFolder() / "quillon").string());
+    EXPECT_EQ(app->m_nPreviousInstall, PreviousNewer);
 }
 
 }  // namespace
