@@ -123,6 +123,12 @@ TEST_F(FailedInstallation, AFullDiskIsRolledBack) {
 
 TEST_F(FailedInstallation, ARefusedInstalledProgramValueUndoesTheWholeRunAndASecondRunSucceeds) {
     RecordDirectXVersion("4.08.00.0400");  // older than the runtime needs: its setup is skipped
+    // What an earlier, broken installation left: the run replaces it, the rollback puts it back.
+    auto earlierKey = platform::registry::Key::create(platform::registry::hive::local_machine,
+                                                      std::string(kUninstallKeyParent) + "\\Quillon 7");
+    ASSERT_TRUE(earlierKey);
+    ASSERT_FALSE(earlierKey->key.set_string("DisplayName", "Quillon 7.01"));
+    ASSERT_FALSE(earlierKey->key.set_dword("VnLanguage", 3));
     RefusedValue refused("Quillon 7 Path");
     ASSERT_TRUE(refused);
     const auto before = machine.snapshot();
@@ -142,6 +148,18 @@ TEST_F(FailedInstallation, ARefusedInstalledProgramValueUndoesTheWholeRunAndASec
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "<dashes:>"), 2);
     EXPECT_EQ(lines.back(), "Installation Data Writing...OK");
     EXPECT_TRUE(fs::exists(InstalledLog()));
+}
+
+TEST_F(FailedInstallation, ATemporaryFolderPathTooLongChangesNothing) {
+    const fs::path longTemp = machine.temp() / std::string(120, 'a') / std::string(120, 'b');
+    fs::create_directories(longTemp);
+    const test_support::scoped_env temp("TMPDIR", longTemp.c_str());
+    const auto before = machine.snapshot();
+    EXPECT_FALSE(Install());
+    EXPECT_EQ(page.Status(), "Installation failed (Error Code 000000ce (GetTempPath)).");
+    EXPECT_EQ(page.LogLines(), (std::vector<std::string>{"<dashes:>", page.Status()}));
+    EXPECT_TRUE(fs::is_empty(longTemp));
+    EXPECT_TRUE(test_support::same_machine(before, machine.snapshot()));
 }
 
 }  // namespace
