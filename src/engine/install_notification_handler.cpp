@@ -2,6 +2,7 @@
 
 #include "engine/engine_texts.hpp"
 #include "engine/install_progress_page.hpp"
+#include "engine/periodic_message_pump.hpp"
 #include "engine/step_report.hpp"
 #include "engine/temporary_files.hpp"
 #include "payload/compress_error.hpp"
@@ -65,7 +66,9 @@ payload::notification::result InstallNotificationHandler::operator()(const paylo
 
 InstallNotificationHandler::result InstallNotificationHandler::OnStarted() {
     BeginStep(m_page, LoadText(engine_text::kPreparing));
-    if (!payload::verify_payload(m_source)) {
+    // The check reads the whole payload: the window is served while it does.
+    PeriodicMessagePump pump;
+    if (!payload::verify_payload(m_source, [&pump] { pump(); })) {
         throw payload::compress_failure(payload::compress_errc::verify_failed);
     }
     m_source.clear();

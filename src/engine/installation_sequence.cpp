@@ -21,6 +21,9 @@
 #include "startup/language_texts.hpp"
 #include "startup/product_identity.hpp"
 
+#include <boost/filesystem/operations.hpp>
+
+namespace fs = boost::filesystem;
 namespace kernel = platform::kernel;
 
 namespace {
@@ -35,8 +38,18 @@ void ShowFailure(InstallProgressPage& page, const std::string& code, bool onLog)
     }
 }
 
-// The installed program and the uninstaller are not to be changed by accident.
-void MarkReadOnly(const std::string& path) {
+// The installed program and the uninstaller are programs: they may be run by whoever may read them
+// (the payload's files are written as data), and are not to be changed by accident.
+void MarkProgramFile(const std::string& path) {
+    boost::system::error_code error;
+    if (fs::symlink_status(path, error).type() == fs::regular_file) {
+        const fs::perms mode = fs::status(path, error).permissions();
+        fs::perms execute = fs::no_perms;
+        execute |= (mode & fs::owner_read) != fs::no_perms ? fs::owner_exe : fs::no_perms;
+        execute |= (mode & fs::group_read) != fs::no_perms ? fs::group_exe : fs::no_perms;
+        execute |= (mode & fs::others_read) != fs::no_perms ? fs::others_exe : fs::no_perms;
+        fs::permissions(path, execute | fs::add_perms, error);
+    }
     const std::uint32_t attributes = kernel::file_attributes(path);
     if (attributes != kernel::invalid_file_attributes) {
         (void)kernel::set_file_attributes(path, attributes | kernel::file_attribute_readonly);
@@ -71,8 +84,8 @@ bool InstallIntoTemporaryFolder(CInstallApp& app, InstallProgressPage& page, std
         return false;
     }
 
-    MarkReadOnly(page.m_strMainProgramPath);
-    MarkReadOnly(page.m_strUninstallerPath);
+    MarkProgramFile(page.m_strMainProgramPath);
+    MarkProgramFile(page.m_strUninstallerPath);
 
     CreateShortcuts(app, page);
     SetUpDirectXRuntime(app, page);

@@ -6,6 +6,7 @@
 #include "platform/shell/known_folders.hpp"
 #include "platform/shell/path_functions.hpp"
 #include "platform/shell/shell_link.hpp"
+#include "platform/ui/message_pump.hpp"
 #include "startup/format_text.hpp"
 #include "startup/install_app.hpp"
 #include "startup/language_texts.hpp"
@@ -60,12 +61,11 @@ bool MakeRecordedShortcut(UninstallLog& log, Which which, const std::string& tar
                           const std::string& name) {
     log.AddShortcut(which, folder);
     std::string created;
-    if (!CreateShortcut(target, folder, name, &created)) {
-        log.Complete(false);
-        return false;
-    }
-    log.Complete(true, created);
-    return true;
+    const bool made = CreateShortcut(target, folder, name, &created);
+    log.Complete(made, made ? std::optional<std::string>(created) : std::nullopt);
+    // Each shortcut may have the desktop rebuild its menu database: the window is served in between.
+    platform::ui::PumpMessages();
+    return made;
 }
 
 }  // namespace

@@ -2,12 +2,15 @@
 
 #include "engine/engine_texts.hpp"
 #include "engine/install_progress_page.hpp"
+#include "platform/ui/message_pump.hpp"
 #include "startup/format_text.hpp"
 #include "startup/language_texts.hpp"
 
 void BeginStep(InstallProgressPage& page, const std::string& text) {
     page.SetStatusText(text);
     page.AppendLogLine(text, false);
+    // The step's text is painted before its work starts, and the window is served between steps.
+    platform::ui::PumpMessages();
 }
 
 void AppendOutcome(InstallProgressPage& page, bool ok) {

@@ -6,7 +6,8 @@
 
 class InstallProgressPage;
 
-// Status line := text; the log gets the text without a line end.
+// Status line := text; the log gets the text without a line end; waiting window events are
+// dispatched.
 void BeginStep(InstallProgressPage& page, const std::string& text);
 // Appends "OK" or "Failed" and the line end to the log.
 void AppendOutcome(InstallProgressPage& page, bool ok);

@@ -45,5 +45,14 @@ bool WriteInstalledProgramValue(const std::string& mainProgramPath) {
     if (!key) {
         return false;
     }
-    return !key->key.set_string(kInstalledProgramValueName, mainProgramPath);
+    if (!key->key.set_string(kInstalledProgramValueName, mainProgramPath)) {
+        return true;
+    }
+    // The run is rolled back: a publisher key made for nothing but this value goes with it.
+    if (key->disposition == reg::disposition::created_new_key) {
+        if (auto software = reg::Key::open(reg::hive::local_machine, "Software")) {
+            (void)software->delete_tree(kCompanyName);
+        }
+    }
+    return false;
 }

@@ -18,5 +18,6 @@ inline constexpr const char* kPublisherTelephone = "+1 555 0100 720 (Mon-Fri, 9:
 bool WriteUninstallKey(CInstallApp& app, const InstallProgressPage& page);
 
 // HKEY_LOCAL_MACHINE\Software\Vintrel, value "Quillon 7 Path" := the main program's path. Not
-// recorded: a later failure leaves it, and the uninstaller removes it itself. True when written.
+// recorded: a later failure leaves it, and the uninstaller removes it itself. True when written;
+// when the value is refused, a publisher key made for it is taken away again.
 bool WriteInstalledProgramValue(const std::string& mainProgramPath);

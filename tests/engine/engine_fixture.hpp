@@ -41,6 +41,7 @@ protected:
     boost::filesystem::path UserData() const { return machine.home() / ".local/share"; }
     boost::filesystem::path Desktop() const { return machine.home() / "Desktop"; }
 
+public:
     static std::string ReadFile(const boost::filesystem::path& path) {
         std::ifstream in(path.string(), std::ios::binary);
         std::ostringstream bytes;
@@ -52,6 +53,7 @@ protected:
         std::ofstream(path.string(), std::ios::binary) << bytes;
     }
 
+protected:
     // Whether the file's access ACL has an entry for the local Users group ("users").
     static bool HasUsersGroupEntry(const boost::filesystem::path& path) {
         const group* users = ::getgrnam("users");

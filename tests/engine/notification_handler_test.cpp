@@ -7,6 +7,7 @@
 #include "payload/extraction.hpp"
 #include "platform/kernel/win32_error.hpp"
 #include "platform/registry/error.hpp"
+#include "platform/ui/application.hpp"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -244,12 +245,8 @@ TEST_F(NotificationHandler, ArchiveCheckFailsBeforeAnyFileIsWritten) {
 }
 
 TEST_F(NotificationHandler, DispatchesWaitingEventsAfterEveryNotification) {
-    if (!QCoreApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "test_engine";
-        static char* argv[] = {name, nullptr};
-        static QCoreApplication core(argc, argv);
-    }
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static platform::ui::application_instance application;
     std::istringstream source(vnpack::bzip2_compress(vnpack::build_archive({{"a", "<InstallPath>", 0, "a"}})));
     InstallNotificationHandler handler(*app, page, source);
     const payload::archive_entry entry{"a", InstallFolder() / "a", payload::entry_kind::program_file, 1, 0};

@@ -1,0 +1,267 @@
+// Measures a whole quick installation of the product's payload on a sandbox machine, with the
+// install page's controls on screen (offscreen platform). One run prints:
+//   - the installation's time divided by the time of "bzip2 -dc" on the same payload writing to a
+//     file; the target is at most 2.6;
+//   - the longest time the window went without an event-loop turn (a 5 ms timer that only the
+//     installation's message dispatching lets fire), leaving out the registration run, during which
+//     the installer waits for the product by design; the target is under 150 ms.
+//
+//   install_bench
+#include "engine/install_progress_page.hpp"
+#include "engine/installation_run.hpp"
+#include "payload/vn/memstream.hpp"
+#include "platform/registry/key.hpp"
+#include "platform/ui/application.hpp"
+#include "platform/ui/dialog.hpp"
+#include "platform/ui/edit.hpp"
+#include "platform/ui/framework_constants.hpp"
+#include "platform/ui/progress_control.hpp"
+#include "startup/install_app.hpp"
+#include "startup/language_catalogue.hpp"
+#include "support/sandbox_machine.hpp"
+
+#include <QTimer>
+
+#include <boost/filesystem/operations.hpp>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+extern char** environ;
+
+namespace {
+
+namespace ui = platform::ui;
+using clock_type = std::chrono::steady_clock;
+using seconds = std::chrono::duration<double>;
+
+constexpr unsigned kInstallPageTemplate = 135;
+constexpr int kLogId = 1015;
+constexpr int kProgressId = 1014;
+constexpr int kStatusId = 1003;
+
+// The longest gap between two turns of the event loop, leaving out one marked stretch of time.
+class FreezeMeter {
+public:
+    void Start() { m_lastTurn = clock_type::now(); }
+    void Turn() {
+        const auto now = clock_type::now();
+        double gap = seconds(now - m_lastTurn).count();
+        if (m_excludedFrom && m_excludedTo && *m_excludedFrom >= m_lastTurn) {
+            gap = std::max(seconds(*m_excludedFrom - m_lastTurn).count(), seconds(now - *m_excludedTo).count());
+        }
+        if (gap > m_longest) {
+            m_longest = gap;
+            m_longestDuring = m_step;
+        }
+        m_lastTurn = now;
+    }
+    void BeginExcluded() { m_excludedFrom = clock_type::now(); }
+    void EndExcluded() { m_excludedTo = clock_type::now(); }
+    double Longest() const { return m_longest; }
+    // The status line shown when the longest gap ended.
+    const std::string& LongestDuring() const { return m_longestDuring; }
+    void SetStep(const std::string& text) { m_step = text; }
+    double Excluded() const {
+        return m_excludedFrom && m_excludedTo ? seconds(*m_excludedTo - *m_excludedFrom).count() : 0;
+    }
+
+private:
+    clock_type::time_point m_lastTurn;
+    std::optional<clock_type::time_point> m_excludedFrom;
+    std::optional<clock_type::time_point> m_excludedTo;
+    double m_longest = 0;
+    std::string m_step;
+    std::string m_longestDuring;
+};
+
+// The install page's three controls from its dialog template, reporting as the wizard's page does
+// (the separator line is a fixed run of dashes here). The registry step's line, which spans the
+// registration run, marks the stretch the freeze meter leaves out.
+class BenchPage : public ui::CDialog, public InstallProgressPage {
+public:
+    explicit BenchPage(FreezeMeter& meter) : CDialog(kInstallPageTemplate), m_meter(meter) {}
+
+    void SetStatusText(const std::string& text) override {
+        SetDlgItemText(kStatusId, text);
+        m_meter.SetStep(text);
+    }
+    void SetStatusPath(const std::string& text) override {
+        SetDlgItemPath(kStatusId, text);
+        m_meter.SetStep(text);
+    }
+    void AppendLogLine(const std::string& text, bool separator) override {
+        const std::string line = text.empty() || separator ? std::string(60, '-') + "\r\n" : text;
+        if (auto* log = GetDlgItem<ui::CEdit>(kLogId)) {
+            log->SetSel(0x7FFFFFFF, -1);
+            log->ReplaceSel(line);
+            log->LineScroll(1);
+        }
+        if (text == "Registry Data Writing...") {
+            m_meter.BeginExcluded();
+        } else if (m_registryLineOpen) {
+            m_meter.EndExcluded();
+        }
+        m_registryLineOpen = text == "Registry Data Writing...";
+    }
+    void SetProgress(int percent) override {
+        if (auto* progress = GetDlgItem<ui::CProgressCtrl>(kProgressId)) {
+            progress->SetPos(percent);
+        }
+    }
+    void ShowProgress() override {
+        if (auto* progress = GetDlgItem<ui::CWnd>(kProgressId)) {
+            progress->ShowWindow(ui::SW_SHOW);
+        }
+    }
+    ui::CWnd* GetProgressWindow() override { return this; }
+
+    bool OnInitDialog() override {
+        CDialog::OnInitDialog();
+        if (auto* progress = GetDlgItem<ui::CProgressCtrl>(kProgressId)) {
+            progress->SetRange32(0, 100);
+        }
+        // The installation starts from the page's loop, as the Install button's handler starts it.
+        QTimer::singleShot(0, [this] {
+            m_installed = m_run();
+            EndDialog(ui::IDOK);
+        });
+        return true;
+    }
+
+    std::function<bool()> m_run;
+    bool m_installed = false;
+
+private:
+    FreezeMeter& m_meter;
+    bool m_registryLineOpen = false;
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+struct Timing {
+    double wall = 0;
+    double cpu = 0;
+};
+
+double CpuSeconds(const rusage& usage) {
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// This process's and its ended children's processor time.
+double ProcessTreeCpuSeconds() {
+    rusage self{};
+    rusage children{};
+    getrusage(RUSAGE_SELF, &self);
+    getrusage(RUSAGE_CHILDREN, &children);
+    return CpuSeconds(self) + CpuSeconds(children);
+}
+
+Timing TimeProgram(const std::vector<std::string>& args, const std::string& output) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<char*> argv;
+    for (const auto& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    const auto start = clock_type::now();
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    rusage usage{};
+    if (spawned != 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        throw std::runtime_error(args[0] + " failed");
+    }
+    return {seconds(clock_type::now() - start).count(), CpuSeconds(usage)};
+}
+
+}  // namespace
+
+int main() {
+    try {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        const std::string payloadFile = QUILLON_BINARY_DIR "/product/payload.bz2";
+        const std::string payload = ReadFile(payloadFile);
+        if (payload.empty()) {
+            throw std::runtime_error(payloadFile + " is missing: build the product payload first");
+        }
+
+        test_support::sandbox_machine machine;
+        const Timing reference =
+            TimeProgram({"bzip2", "-dc", payloadFile}, (machine.temp() / "reference.out").string());
+        boost::filesystem::remove(machine.temp() / "reference.out");
+
+        // A machine with DirectX 9.0c, so that the runtime setup runs.
+        auto directx =
+            platform::registry::Key::create(platform::registry::hive::local_machine, "Software\\Microsoft\\DirectX");
+        if (!directx || directx->key.set_string("Version", "4.09.00.0904")) {
+            throw std::runtime_error("the sandbox registry cannot be written");
+        }
+
+        ui::application_instance application;
+        CInstallApp app;
+        app.m_instanceMutex.TryAcquire();
+        MakeLanguageCurrent(LanguageEnglish);
+        app.m_nProductLanguage = LanguageEnglish;
+        app.m_strInstallFolder = (machine.root() / "opt/Vintrel/Quillon 7").string();
+        app.m_strStartMenuFolder = (machine.root() / "usr/local/share/applications/Vintrel/Quillon 7").string();
+
+        FreezeMeter meter;
+        QTimer ticks;
+        ticks.setInterval(5);
+        QObject::connect(&ticks, &QTimer::timeout, [&meter] { meter.Turn(); });
+
+        BenchPage page(meter);
+        Timing installation;
+        page.m_run = [&] {
+            vn::imemstream source(payload.data(), payload.size());
+            ticks.start();
+            meter.Start();
+            const auto start = clock_type::now();
+            const double startCpu = ProcessTreeCpuSeconds();
+            const bool installed = RunInstallationFrom(app, page, source);
+            installation = {seconds(clock_type::now() - start).count(), ProcessTreeCpuSeconds() - startCpu};
+            meter.Turn();
+            ticks.stop();
+            return installed;
+        };
+        page.DoModal();
+        if (!page.m_installed) {
+            throw std::runtime_error("the installation failed");
+        }
+
+        std::printf(
+            "bzip2 -dc: %.3f s (processor %.3f s); installation: %.3f s (processor %.3f s; registration run "
+            "and registry step %.3f s)\n",
+            reference.wall, reference.cpu, installation.wall, installation.cpu, meter.Excluded());
+        std::printf("installation / bzip2 -dc: %.2f (target <= 2.6); in processor time: %.2f\n",
+                    installation.wall / reference.wall, installation.cpu / reference.cpu);
+        std::printf("longest freeze outside the registration run: %.0f ms (target < 150 ms), at \"%s\"\n",
+                    meter.Longest() * 1000, meter.LongestDuring().c_str());
+        return 0;
+    } catch (const std::exception& error) {
+        std::cerr << "install_bench: " << error.what() << '\n';
+        return 1;
+    }
+}
