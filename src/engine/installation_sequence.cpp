@@ -1,0 +1,119 @@
+#include "engine/installation_sequence.hpp"
+
+#include "engine/directx_runtime.hpp"
+#include "engine/engine_texts.hpp"
+#include "engine/install_notification_handler.hpp"
+#include "engine/install_progress_page.hpp"
+#include "engine/installation_run.hpp"
+#include "engine/registration_run.hpp"
+#include "engine/shortcuts.hpp"
+#include "engine/step_report.hpp"
+#include "engine/temporary_files.hpp"
+#include "engine/temporary_folder.hpp"
+#include "engine/uninstall_key.hpp"
+#include "payload/extraction.hpp"
+#include "payload/find_payload.hpp"
+#include "platform/kernel/file_attributes.hpp"
+#include "platform/shell/path_functions.hpp"
+#include "platform/ui/wait_cursor.hpp"
+#include "startup/format_text.hpp"
+#include "startup/install_app.hpp"
+#include "startup/language_texts.hpp"
+#include "startup/product_identity.hpp"
+
+namespace kernel = platform::kernel;
+
+namespace {
+
+constexpr const char* kUninstallLogName = "Uninstall.ulog";
+
+void ShowFailure(InstallProgressPage& page, const std::string& code, bool onLog) {
+    const std::string message = InstallationFailedText(code);
+    page.SetStatusText(message);
+    if (onLog) {
+        page.AppendLogLine(message + "\r\n", false);
+    }
+}
+
+// The installed program and the uninstaller are not to be changed by accident.
+void MarkReadOnly(const std::string& path) {
+    const std::uint32_t attributes = kernel::file_attributes(path);
+    if (attributes != kernel::invalid_file_attributes) {
+        (void)kernel::set_file_attributes(path, attributes | kernel::file_attribute_readonly);
+    }
+}
+
+bool WriteUninstallLogFile(CInstallApp& app, const InstallProgressPage& page) {
+    std::string file = page.m_strUninstallerPath;
+    if (!platform::shell::remove_file_spec(file) || file.empty() ||
+        !platform::shell::path_append(file, kUninstallLogName)) {
+        return false;
+    }
+    return app.m_uninstallLog.Write(file, app.m_strInstallFolder, app.m_strStartMenuFolder);
+}
+
+// Steps 5 to 16: everything that happens once the temporary folder exists. True when installed.
+bool InstallIntoTemporaryFolder(CInstallApp& app, InstallProgressPage& page, std::istream& payloadSource) {
+    const std::string samplesFolder = FormatText(LoadText(engine_text::kSamplesFolder), {GetProductText(true)});
+    const TemporaryFiles temporaryFiles(app.m_strTempFolder);
+
+    page.SetProgress(0);
+    page.ShowProgress();
+
+    InstallNotificationHandler handler(app, page, payloadSource);
+    payload::extract_settings settings;
+    settings.install_folder = app.m_strInstallFolder;
+    settings.sample_folder = samplesFolder;
+    settings.temp_folder = app.m_strTempFolder;
+    settings.on_notify = [&handler](payload::notification notification) { return handler(notification); };
+    if (!payload::extract_payload(payloadSource, settings)) {
+        app.m_uninstallLog.Rollback();
+        return false;
+    }
+
+    MarkReadOnly(page.m_strMainProgramPath);
+    MarkReadOnly(page.m_strUninstallerPath);
+
+    CreateShortcuts(app, page);
+    SetUpDirectXRuntime(app, page);
+
+    BeginStep(page, LoadText(engine_text::kRegistryWriting));
+    const bool registryWritten = WriteUninstallKey(app, page);
+    if (!WriteInstalledProgramValue(page.m_strMainProgramPath)) {
+        // Without it no later installer finds this one: the installation did not happen.
+        app.m_uninstallLog.Rollback();
+        AppendOutcome(page, false);
+        ShowFailure(page, "-1", false);
+        return false;
+    }
+    const RegistrationOutcome registration = RunRegistration(app, page.m_strMainProgramPath);
+    AppendOutcome(page, registryWritten && registration.Succeeded());
+
+    BeginStep(page, LoadText(engine_text::kInstallationDataWriting));
+    AppendOutcome(page, WriteUninstallLogFile(app, page));
+
+    page.SetStatusText(FormatText(LoadText(engine_text::kClickToContinue), {LoadText(engine_text::kNext)}));
+    return true;
+}
+
+}  // namespace
+
+bool RunInstallationFrom(CInstallApp& app, InstallProgressPage& page, std::istream& payloadSource) {
+    page.m_strMainProgramPath.clear();
+    page.m_strUninstallerPath.clear();
+    page.AppendLogLine(std::string(), true);
+    const platform::ui::CWaitCursor waitCursor;
+
+    page.SetStatusText(LoadText(engine_text::kPreparing));
+    std::string errorText;
+    if (!MakeTemporaryFolderPath(app, errorText)) {
+        ShowFailure(page, errorText, true);
+        return false;
+    }
+    return InstallIntoTemporaryFolder(app, page, payloadSource);
+}
+
+bool RunInstallationSequence(CInstallApp& app, InstallProgressPage& page) {
+    vn::imemstream payloadSource = payload::find_payload();
+    return RunInstallationFrom(app, page, payloadSource);
+}

@@ -1,0 +1,22 @@
+// The product's entry in the system's list of installed programs (its Uninstall key, recorded so that
+// a rollback deletes or restores it) and the installed-program value under the publisher's own key,
+// by which a later installer finds the product.
+#pragma once
+
+#include <string>
+
+class CInstallApp;
+class InstallProgressPage;
+
+// The publisher's support contacts shown with the installed program.
+inline constexpr const char* kPublisherWebAddress = "https://www.vintrel.example/quillon";
+inline constexpr const char* kPublisherTelephone = "+1 555 0100 720 (Mon-Fri, 9:00-17:00)";
+
+// Writes HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillon 7 with its
+// twelve values, recording the key first (an existing key is saved for a rollback). True when
+// "DisplayName" and "UninstallString" were written; the other values are written regardless.
+bool WriteUninstallKey(CInstallApp& app, const InstallProgressPage& page);
+
+// HKEY_LOCAL_MACHINE\Software\Vintrel, value "Quillon 7 Path" := the main program's path. Not
+// recorded: a later failure leaves it, and the uninstaller removes it itself. True when written.
+bool WriteInstalledProgramValue(const std::string& mainProgramPath);
