@@ -106,9 +106,9 @@ void CInstallDlg::LayOutPages() {
     area.left = RectIn(*this, *banner).right;
     area.bottom = RectIn(*this, *separator).top;
 
-    // Every page goes to the area's top-left corner; the pages together decide the area's size, so
-    // that the host grows for a larger page and shrinks when every page is smaller.
-    ui::CRect pages{area.left, area.top, area.left, area.top};
+    // Every page goes to the area's top-left corner and the area takes in every page. It never
+    // becomes smaller than the template's: the banner picture needs that height.
+    ui::CRect pages = area;
     for (CWizardPage* page : m_pages) {
         page->SetWindowPos(area.left, area.top, 0, 0, kMoveOnly);
         pages.UnionRect(pages, RectIn(*this, *page));

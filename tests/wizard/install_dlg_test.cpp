@@ -1,11 +1,11 @@
 #include "platform/ui/edit.hpp"
 #include "platform/ui/framework_constants.hpp"
 #include "platform/ui/menu.hpp"
+#include "platform/ui/ui_test.hpp"
 #include "startup/language_catalogue.hpp"
 #include "wizard_fixture.hpp"
 
 #include <QApplication>
-#include <QTimer>
 #include <QWidget>
 
 #include <ostream>
@@ -313,7 +313,7 @@ TEST_F(Host, StartPageSaysWhatThisRunWillDo) {
     }
 }
 
-TEST_F(Host, TheHostFitsTheLargestPage) {
+TEST_F(Host, TheHostWidensForTheWidestPageAndKeepsItsAreaForSmallerOnes) {
     using wizard_test::control_pixels;
     using wizard_test::page_pixels;
     using wizard_test::rect_in;
@@ -327,12 +327,17 @@ TEST_F(Host, TheHostFitsTheLargestPage) {
         // The template's page area: right of the banner, above the separator.
         const ui::CRect banner = control_pixels(host, 102, 1005);
         const ui::CRect separator = control_pixels(host, 102, 1002);
-        const int dx = widest - (page_pixels(host, 102).right - banner.right);
-        const int dy = tallest - separator.top;
-        // The real pages are wider than the template's area and less tall: the host grows in one
-        // direction and shrinks in the other.
-        ASSERT_GT(dx, 0);
-        ASSERT_LT(dy, 0);
+        const int areaWidth = page_pixels(host, 102).right - banner.right;
+        const int areaHeight = separator.top;
+        // The real pages are wider than the template's area and less tall: the host grows by the
+        // widest page's excess, and keeps its height, the pages growing to fill the area (which
+        // the banner picture needs).
+        ASSERT_GT(widest, areaWidth);
+        ASSERT_LT(tallest, areaHeight);
+        const int dx = widest - areaWidth;
+        const int dy = 0;
+        tallest = areaHeight;
+        EXPECT_LE(rect_in(host, *host.GetDlgItem(-1)).bottom, separator.top) << "the banner picture";
 
         EXPECT_EQ(host.GetClientRect().Width(), page_pixels(host, 102).Width() + dx);
         EXPECT_EQ(host.GetClientRect().Height(), page_pixels(host, 102).Height() + dy);
@@ -391,7 +396,7 @@ TEST_F(Host, SystemMenuHasAboutAndNoMaximizeOrSize) {
 
         // The About command opens the About box.
         std::string caption;
-        QTimer::singleShot(0, [&] {
+        ui_test::when_modal([&] {
             if (QWidget* about = QApplication::activeModalWidget()) {
                 caption = about->windowTitle().toStdString();
                 about->close();

@@ -1,6 +1,7 @@
 #include "platform/ui/edit.hpp"
 #include "platform/ui/framework_constants.hpp"
 #include "platform/ui/progress_control.hpp"
+#include "platform/ui/ui_test.hpp"
 #include "startup/language_catalogue.hpp"
 #include "wizard/about_dlg.hpp"
 #include "wizard/dlg_install.hpp"
@@ -9,14 +10,21 @@
 #include "wizard/dlg_start.hpp"
 #include "wizard_fixture.hpp"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
-#include <QTimer>
+#include <QDialog>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include <boost/filesystem/operations.hpp>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
 namespace ui = platform::ui;
+namespace fs = boost::filesystem;
 using wizard_test::click;
 using wizard_test::enabled;
 
@@ -36,7 +44,7 @@ std::vector<std::string> Lines(const std::string& text) {
 
 class Pages : public wizard_test::WizardTest {
 protected:
-    wizard_test::parent_window parent;
+    ui_test::parent_window parent;
 };
 
 class InstallPage : public Pages {
@@ -284,7 +292,7 @@ TEST_F(Pages, LanguageListShowsTheProductsLanguagesWithFlags) {
 
 TEST_F(Pages, AboutBoxShowsTheInstallersVersionInformation) {
     CAboutDlg about;
-    QTimer::singleShot(0, [&] {
+    ui_test::when_modal([&] {
         EXPECT_EQ(about.GetWindowText(), "About 'Installer'");
         EXPECT_EQ(about.GetDlgItemText(1019), "Quillon 7.02b");
         EXPECT_EQ(about.GetDlgItemText(1020), "Copyright \u00a9 Vintrel. All rights reserved.");
@@ -292,4 +300,83 @@ TEST_F(Pages, AboutBoxShowsTheInstallersVersionInformation) {
         click(about.GetDlgItem(ui::IDOK));
     });
     EXPECT_EQ(about.DoModal(), ui::IDOK);
+}
+
+namespace {
+
+// The running folder picker, known only by its window; closed if a test leaves it open.
+QDialog* RunningPicker() {
+    return dynamic_cast<QDialog*>(QApplication::activeModalWidget());
+}
+
+void PressPickerOk(QDialog* picker) {
+    for (auto* button : picker->findChildren<QAbstractButton*>()) {
+        if (button->text() == "OK") {
+            button->click();
+            return;
+        }
+    }
+    ADD_FAILURE() << "the picker has no OK button";
+}
+
+struct ClosePickerIfOpen {
+    ~ClosePickerIfOpen() {
+        if (QDialog* picker = RunningPicker(); picker && picker->isVisible()) {
+            picker->reject();
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(Pages, FolderBrowseStartsAtTheTypedFolderAndACancelKeepsIt) {
+    const std::string typed = (machine.root() / "apps").string();
+    fs::create_directories(typed);
+    CDlgPath page;
+    ASSERT_TRUE(page.Create(&parent));
+    page.SetDlgItemText(1007, typed);
+
+    std::string proposed;
+    ui_test::when_modal([&] {
+        const ClosePickerIfOpen guard;
+        QDialog* picker = RunningPicker();
+        ASSERT_TRUE(picker);
+        proposed = picker->findChild<QLineEdit*>()->text().toStdString();
+        picker->reject();
+    });
+    click(page.GetDlgItem(1006));
+    EXPECT_EQ(proposed, typed + "/Vintrel/Quillon 7");
+    EXPECT_EQ(page.GetDlgItemText(1007), typed);
+    EXPECT_EQ(app->m_strInstallFolder, typed);
+
+    ui_test::when_modal([&] {
+        const ClosePickerIfOpen guard;
+        PressPickerOk(RunningPicker());
+    });
+    click(page.GetDlgItem(1006));
+    EXPECT_EQ(app->m_strInstallFolder, typed + "/Vintrel/Quillon 7");
+    EXPECT_EQ(page.GetDlgItemText(1007), typed + "/Vintrel/Quillon 7");
+}
+
+TEST_F(Pages, MenuBrowsePicksUnderTheProgramsFolderAndShowsItRelative) {
+    const fs::path programs = machine.root() / "usr/local/share/applications";
+    fs::create_directories(programs / "Games");
+    CDlgShortcut page;
+    ASSERT_TRUE(page.Create(&parent));
+
+    ui_test::when_modal([&] {
+        const ClosePickerIfOpen guard;
+        QDialog* picker = RunningPicker();
+        ASSERT_TRUE(picker);
+        auto* tree = picker->findChild<QTreeWidget*>();
+        QTreeWidgetItem* games = tree->topLevelItem(0)->child(0);
+        ASSERT_TRUE(games);
+        ASSERT_EQ(games->text(0), "Games");
+        tree->setCurrentItem(games);
+        EXPECT_EQ(picker->findChild<QLineEdit*>()->text(), "applications/Games/Quillon 7");
+        PressPickerOk(picker);
+    });
+    click(page.GetDlgItem(1006));
+    EXPECT_EQ(app->m_strStartMenuFolder, (programs / "Games/Quillon 7").string());
+    EXPECT_EQ(page.GetDlgItemText(1007), "applications/Games/Quillon 7");
 }

@@ -2,13 +2,13 @@
 // build folder (pictures/), for a person to look at; the test checks that each picture was made and
 // is not blank.
 #include "platform/ui/framework_constants.hpp"
+#include "platform/ui/ui_test.hpp"
 #include "startup/language_catalogue.hpp"
 #include "wizard/about_dlg.hpp"
 #include "wizard_fixture.hpp"
 
 #include <QImage>
 #include <QPixmap>
-#include <QTimer>
 #include <QWidget>
 
 #include <boost/filesystem/operations.hpp>
@@ -60,7 +60,7 @@ TEST_F(Pictures, EveryPageAndTheAboutBoxInEnglishAndGerman) {
         });
 
         CAboutDlg about;
-        QTimer::singleShot(0, [&] {
+        ui_test::when_modal([&] {
             Save(about, std::string("about-") + suffix);
             about.EndDialog(ui::IDOK);
         });

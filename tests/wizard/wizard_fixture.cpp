@@ -1,50 +1,21 @@
 #include "wizard_fixture.hpp"
 
-#include "platform/ui/application.hpp"
+#include "platform/resources/dialog_template.hpp"
+#include "platform/resources/resource_module.hpp"
 #include "platform/ui/framework_constants.hpp"
+#include "platform/ui/ui_test.hpp"
 #include "startup/application_id.hpp"
 #include "startup/language_catalogue.hpp"
 #include "startup/process_guards.hpp"
 
-#include "platform/resources/dialog_template.hpp"
-#include "platform/resources/resource_module.hpp"
-
 #include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
-#include <QTimer>
 #include <QWidget>
-
-#include <cstdlib>
 
 namespace ui = platform::ui;
 namespace res = platform::resources;
 
 namespace wizard_test {
-namespace {
-
-class application_environment : public ::testing::Environment {
-public:
-    void make() {
-        if (!m_app) {
-            setenv("QT_QPA_PLATFORM", "offscreen", 0);
-            m_app = std::make_unique<ui::application_instance>();
-        }
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<ui::application_instance> m_app;
-};
-
-application_environment* const environment =
-    static_cast<application_environment*>(::testing::AddGlobalTestEnvironment(new application_environment));
-
-}  // namespace
-
-void ensure_application() {
-    environment->make();
-}
 
 bool enabled(const ui::CWnd* window) {
     return window && window->IsWindowEnabled();
@@ -102,13 +73,6 @@ ui::CRect control_pixels(const ui::CDialog& units, unsigned templateId, int cont
     return {};
 }
 
-parent_window::parent_window() {
-    auto* widget = new QWidget;
-    widget->resize(800, 600);
-    Attach(widget, true, nullptr, 0, 0, 0);
-    widget->show();
-}
-
 bool CTestHost::RunInstallation() {
     for (const int id : {3, ui::IDOK, ui::IDCANCEL}) {
         m_bButtonsEnabledDuringRun[id == 3 ? 0 : id] = enabled(GetDlgItem(id));
@@ -120,7 +84,7 @@ bool CTestHost::RunInstallation() {
 }
 
 WizardTest::WizardTest() : counter(GetApplicationId()), m_savedLanguage(GetLanguageState().current) {
-    ensure_application();
+    ui_test::ensure_application();
     CheckProcessor();
     app.emplace(&counter);
     EXPECT_TRUE(app->StartSession());
@@ -133,11 +97,7 @@ WizardTest::~WizardTest() {
 
 int WizardTest::RunHost(CInstallDlg& host, const std::function<void()>& body) {
     app->m_pMainWnd = &host;
-    QTimer::singleShot(0, [&] {
-        // The offscreen platform activates no window by itself; focus follows activation.
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            QApplication::setActiveWindow(modal);
-        }
+    ui_test::when_modal([&] {
         body();
         if (QWidget* window = host.GetSafeHwnd(); window && window->isVisible()) {
             host.EndDialog(kStillOpen);

@@ -1,6 +1,6 @@
-// What the wizard tests share: the Qt application (offscreen unless the environment chooses another
-// platform), a sandbox machine with a started session of the installer's application object in
-// English, scripted message boxes, and a host whose Install button runs a scripted installation.
+// What the wizard tests share: a sandbox machine with a started session of the installer's
+// application object in English, scripted message boxes, and a host whose Install button runs a
+// scripted installation. The Qt application comes from the dialog framework's test helper.
 #pragma once
 
 #include "platform/ui/combo_box.hpp"
@@ -21,8 +21,6 @@
 
 namespace wizard_test {
 
-void ensure_application();
-
 // A page's or control's enabled state, as the user sees it.
 bool enabled(const platform::ui::CWnd* window);
 // Presses a button as a click does (a disabled button ignores it).
@@ -38,12 +36,6 @@ platform::ui::CRect pixels(const platform::ui::CDialog& units, int x, int y, int
 // A page template's size and one of its controls' rectangles, in pixels.
 platform::ui::CRect page_pixels(const platform::ui::CDialog& units, unsigned templateId);
 platform::ui::CRect control_pixels(const platform::ui::CDialog& units, unsigned templateId, int controlId);
-
-// A shown top-level window to put a page in.
-class parent_window : public platform::ui::CWnd {
-public:
-    parent_window();
-};
 
 // A host whose Install button runs a scripted installation: each press takes the next result
 // (false once none is left), notes what the buttons looked like during the run and puts a line on
