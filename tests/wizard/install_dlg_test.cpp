@@ -3,6 +3,7 @@
 #include "platform/ui/menu.hpp"
 #include "platform/ui/ui_test.hpp"
 #include "startup/language_catalogue.hpp"
+#include "wizard/run_wizard.hpp"
 #include "wizard_fixture.hpp"
 
 #include <QApplication>
@@ -405,4 +406,23 @@ TEST_F(Host, SystemMenuHasAboutAndNoMaximizeOrSize) {
         host.OnSysCommand(CInstallDlg::IDM_ABOUTBOX);
         EXPECT_EQ(caption, "About 'Installer'");
     });
+}
+
+TEST_F(Host, TheWizardRunsAsTheMainWindowThatLanguageChangesReach) {
+    std::string caption;
+    ui_test::when_modal([&] {
+        auto* host = dynamic_cast<CInstallDlg*>(app->m_pMainWnd);
+        ASSERT_TRUE(host);
+        app->SetLanguage(LanguageGerman);
+        caption = host->GetWindowText();
+        click(host->GetDlgItem(ui::IDCANCEL));
+        ASSERT_EQ(boxes.records().size(), 1u);
+        EXPECT_EQ(boxes.records()[0].caption, "Installationsprogramm \u2013 Quillon 7.02b");
+        EXPECT_EQ(boxes.records()[0].answer, ui::IDNO) << "the default button answered";
+        boxes.push_answer(ui::IDYES);
+        click(host->GetDlgItem(ui::IDCANCEL));
+    });
+    RunWizard(*app);
+    EXPECT_EQ(caption, "Installationsprogramm \u2013 Quillon 7.02b");
+    EXPECT_EQ(app->m_pMainWnd, nullptr);
 }
