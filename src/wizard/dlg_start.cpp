@@ -23,7 +23,7 @@ namespace {
 constexpr int kLanguageList = 1023;
 constexpr int kLanguageLabel = 1022;
 constexpr int kInformation = 1016;
-constexpr int kNotice = 1020;
+constexpr int kNotice = 1020;  // a notice line under the list, in page templates that have one
 constexpr int kStatus = 1003;
 
 // The product's fourteen languages in the order of the list, with their flags.
