@@ -15,7 +15,6 @@
 #include "startup/product_identity.hpp"
 #include "startup/startup_error.hpp"
 #include "startup/startup_ui.hpp"
-#include "startup/wizard_launch.hpp"
 
 #include <boost/filesystem/path.hpp>
 
@@ -60,8 +59,8 @@ CInstallApp::CInstallApp(InstanceCounter* runningInstances)
 CInstallApp::~CInstallApp() = default;
 
 bool CInstallApp::InitInstance() {
-    if (StartSession()) {
-        RunWizard(*this);
+    if (StartSession() && m_pfnRunWizard) {
+        m_pfnRunWizard(*this);
     }
     return false;
 }

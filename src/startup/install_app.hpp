@@ -13,6 +13,11 @@
 #include <string>
 
 struct InstanceCounter;
+class CInstallApp;
+
+// What follows a complete start-up: runs the wizard for the session and returns when it has closed.
+// Start-up sits below the wizard, so the program hands the wizard in (see main.cpp).
+using WizardRunner = void (*)(CInstallApp& app);
 
 class CInstallApp : public platform::ui::CWinApp {
 public:
@@ -20,6 +25,9 @@ public:
     // own unless one is given (tests count in their own machine).
     explicit CInstallApp(InstanceCounter* runningInstances = nullptr);
     ~CInstallApp() override;
+
+    // The wizard InitInstance runs after a complete start-up; without one, start-up ends there.
+    void SetWizard(WizardRunner runWizard) { m_pfnRunWizard = runWizard; }
 
     // Start-up, then the wizard; always false, so the program ends when the wizard closes or when a
     // start-up check stops it.
@@ -66,6 +74,7 @@ private:
     void SetDefaultFolders();
 
     InstanceCounter* m_pRunningInstances;
+    WizardRunner m_pfnRunWizard = nullptr;
     std::optional<std::string> m_strInstalledProduct;  // FindInstalledProduct's cache
 };
 

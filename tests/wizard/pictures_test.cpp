@@ -1,0 +1,69 @@
+// Saves a picture of every wizard page and of the About box, in English and in German, under the
+// build folder (pictures/), for a person to look at; the test checks that each picture was made and
+// is not blank.
+#include "platform/ui/framework_constants.hpp"
+#include "platform/ui/ui_test.hpp"
+#include "startup/language_catalogue.hpp"
+#include "wizard/about_dlg.hpp"
+#include "wizard_fixture.hpp"
+
+#include <QImage>
+#include <QPixmap>
+#include <QWidget>
+
+#include <boost/filesystem/operations.hpp>
+
+#include <set>
+#include <string>
+
+namespace ui = platform::ui;
+
+namespace {
+
+class Pictures : public wizard_test::WizardTest {
+protected:
+    const boost::filesystem::path m_folder = boost::filesystem::path(QUILLON_BINARY_DIR) / "pictures";
+    void SetUp() override { boost::filesystem::create_directories(m_folder); }
+
+    void Save(const ui::CWnd& window, const std::string& name) {
+        const QImage picture = window.GetSafeHwnd()->grab().toImage();
+        const auto file = m_folder / (name + ".png");
+        ASSERT_TRUE(picture.save(QString::fromStdString(file.string()))) << file;
+        std::set<QRgb> colours;
+        for (int y = 0; y < picture.height(); y += 3) {
+            for (int x = 0; x < picture.width(); x += 3) {
+                colours.insert(picture.pixel(x, y));
+            }
+        }
+        EXPECT_GT(colours.size(), 3u) << name << " drew nothing";
+    }
+};
+
+}  // namespace
+
+TEST_F(Pictures, EveryPageAndTheAboutBoxInEnglishAndGerman) {
+    for (const auto& [language, suffix] : {std::pair{LanguageEnglish, "en"}, std::pair{LanguageGerman, "de"}}) {
+        app->SetLanguage(language);
+        app->m_bAdvancedMode = true;
+        app->m_bInstalled = false;
+        wizard_test::CTestHost host;
+        host.m_results = {true};
+        RunHost(host, [&] {
+            for (int page = 0; page < CInstallDlg::PageCount; ++page) {
+                ASSERT_EQ(host.GetCurrentPage(), page);
+                Save(host, std::string("wizard-") + suffix + "-page" + std::to_string(page));
+                if (page == CInstallDlg::InstallPage) {
+                    wizard_test::click(host.GetDlgItem(ui::IDOK));  // Install
+                }
+                wizard_test::click(host.GetDlgItem(ui::IDOK));
+            }
+        });
+
+        CAboutDlg about;
+        ui_test::when_modal([&] {
+            Save(about, std::string("about-") + suffix);
+            about.EndDialog(ui::IDOK);
+        });
+        about.DoModal();
+    }
+}
