@@ -61,8 +61,20 @@ public:
         }
     }
 
-    bool HasExact(const UninstallLogEntry& entry) const {
-        return m_exact.Any(ExactHash(entry), [&](const UninstallLogEntry* e) { return ExactMatch(*e, entry); });
+    // The paths of the folder and file entries the list began with, in the order IndexItems takes
+    // them, and what a lookup made together with the previous paths already learnt of them.
+    void AppendOriginalPaths(std::vector<const std::string*>& paths) const {
+        for (auto it = m_originalBegin; it != m_current.end(); ++it) {
+            if (!IsPerKind(*it)) {
+                paths.push_back(&it->path);
+            }
+        }
+    }
+    void KeepOriginalAnswers(std::vector<ItemAnswer> answers) { m_originalAnswers = std::move(answers); }
+
+    // `hash` is ExactHash(entry), which the caller keeps for the entry's later steps.
+    bool HasExact(const UninstallLogEntry& entry, std::uint64_t hash) const {
+        return m_exact.Any(hash, [&](const UninstallLogEntry* e) { return ExactMatch(*e, entry); });
     }
 
     // Whether a current entry stands for the same thing as `entry`, a folder or file entry whose
@@ -89,8 +101,8 @@ public:
 
     // A previous entry kept: it is now one of the current entries. Its item, when it has one, is
     // known already and goes into the item index at once.
-    void Add(const UninstallLogEntry& entry, const PathFacts& facts) {
-        m_exact.Insert(ExactHash(entry), &entry);
+    void Add(const UninstallLogEntry& entry, std::uint64_t hash, const PathFacts& facts) {
+        m_exact.Insert(hash, &entry);
         if (IsPerKind(entry)) {
             return;
         }
@@ -111,18 +123,28 @@ private:
         }
         m_itemsIndexed = true;
         std::vector<const UninstallLogEntry*> entries;
-        std::vector<const std::string*> paths;
         for (auto it = m_originalBegin; it != m_current.end(); ++it) {
             if (!IsPerKind(*it)) {
                 entries.push_back(&*it);
-                paths.push_back(&it->path);
             }
         }
-        const auto items = ExistingItems(paths);
+        m_originalAnswers.resize(entries.size());
+        std::vector<const std::string*> paths;
+        std::vector<std::size_t> unknown;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (!m_originalAnswers[i].known) {
+                paths.push_back(&entries[i]->path);
+                unknown.push_back(i);
+            }
+        }
+        const auto answers = ExistingItems(paths, paths.size());
+        for (std::size_t k = 0; k < unknown.size(); ++k) {
+            m_originalAnswers[unknown[k]] = answers[k];
+        }
         m_items.Reserve(m_capacity);
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            if (items[i]) {
-                const ItemKey key{entries[i]->kind, *items[i]};
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (const auto& item = m_originalAnswers[i].item) {
+                const ItemKey key{entries[i]->kind, *item};
                 m_items.Insert(ItemHash(key), key);
             }
         }
@@ -147,6 +169,7 @@ private:
     const std::size_t m_capacity;  // the most entries the list can come to hold
     FlatHashIndex<const UninstallLogEntry*> m_exact;
     bool m_itemsIndexed = false;
+    std::vector<ItemAnswer> m_originalAnswers;
     FlatHashIndex<ItemKey> m_items;
     // Current entries by the hash of their folded path; a hit is confirmed on the full text, and
     // whether the item is still missing is asked only then.
@@ -160,24 +183,35 @@ private:
 // one, so an update over the same paths costs no file-system call.
 void MergePreviousEntries(std::list<UninstallLogEntry>& previous, std::list<UninstallLogEntry>& current) {
     CurrentEntries index(current, previous.size());
-    // The items at the previous paths that may need them, looked up together, folder by folder.
+    // The items at the previous paths that may need them, looked up together, folder by folder; the
+    // current entries' items are learnt on the way wherever they share a folder with those.
+    std::vector<std::uint64_t> hashes;
+    hashes.reserve(previous.size());
     std::vector<const std::string*> paths;
     for (const auto& entry : previous) {
-        if (!IsPerKind(entry) && !index.HasExact(entry)) {
+        hashes.push_back(ExactHash(entry));
+        if (!IsPerKind(entry) && !index.HasExact(entry, hashes.back())) {
             paths.push_back(&entry.path);
         }
     }
-    const std::vector<std::optional<ItemId>> items = ExistingItems(paths);
-    std::size_t unmatched = paths.size();  // entries are taken from the last: so are their items
+    const std::size_t previousPaths = paths.size();
+    std::vector<ItemAnswer> answers;
+    if (previousPaths > 0) {
+        index.AppendOriginalPaths(paths);
+        answers = ExistingItems(paths, previousPaths);
+        index.KeepOriginalAnswers({answers.begin() + static_cast<std::ptrdiff_t>(previousPaths), answers.end()});
+    }
+    std::size_t unmatched = previousPaths;  // entries are taken from the last: so are their items
     while (!previous.empty()) {
         auto old = std::prev(previous.end());
+        const std::uint64_t hash = hashes[previous.size() - 1];
         PathFacts facts;
         bool known = false;
         if (unmatched > 0 && paths[unmatched - 1] == &old->path) {
-            facts.item = items[--unmatched];
+            facts.item = answers[--unmatched].item;
             known = true;
         }
-        bool matched = index.HasExact(*old);
+        bool matched = index.HasExact(*old, hash);
         if (!matched && !IsPerKind(*old)) {
             if (!known) {
                 // Not reached: an entry left out above had an exact match from the start.
@@ -190,6 +224,6 @@ void MergePreviousEntries(std::list<UninstallLogEntry>& previous, std::list<Unin
             continue;
         }
         current.splice(current.begin(), previous, old);
-        index.Add(current.front(), facts);
+        index.Add(current.front(), hash, facts);
     }
 }

@@ -18,9 +18,17 @@ struct ItemId {
 };
 std::optional<ItemId> ExistingItem(const std::string& path);
 
+// What a batch lookup learnt of one path: whether it was looked up, and the item found there.
+struct ItemAnswer {
+    bool known = false;
+    std::optional<ItemId> item;
+};
+
 // ExistingItem for many paths, answered folder by folder: logs list many files of few folders, so
-// each folder is read once and its listing answers for all its files while it is at hand.
-std::vector<std::optional<ItemId>> ExistingItems(const std::vector<const std::string*>& paths);
+// each folder is read once and its listing answers for all its files while it is at hand. The first
+// `required` paths are always answered; each later one only when its folder is read for a required
+// one anyway, so that answers likely to be needed later cost next to nothing.
+std::vector<ItemAnswer> ExistingItems(const std::vector<const std::string*>& paths, std::size_t required);
 
 // The absolute form with "." and ".." resolved, case-folded: how paths of missing items compare.
 std::string FoldedAbsolutePath(const std::string& path);
