@@ -4,12 +4,11 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 // The device and inode of an existing item; empty when nothing exists at the path.
 struct ItemId {
@@ -19,30 +18,25 @@ struct ItemId {
 };
 std::optional<ItemId> ExistingItem(const std::string& path);
 
-// One folder as a single read of it reports its entries: regular files by inode, so that a log of
-// many files in few folders needs no query per file. Links, folders and entries of unknown type are
-// asked about one by one, since only a query follows a link or sees a mount point.
-class FolderListing {
-public:
-    explicit FolderListing(const std::string& folder);
-    // The same answer ExistingItem gives for the entry `name` of this folder.
-    std::optional<ItemId> Find(std::string_view folder, std::string_view name) const;
-
-    // Lets maps keyed by text be searched with a view, without making a string.
-    struct NameHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
-    };
-
-private:
-    bool m_exists = false;
-    std::uint64_t m_device = 0;
-    std::unordered_map<std::string, std::uint64_t, NameHash, std::equal_to<>> m_files;
-    std::unordered_set<std::string, NameHash, std::equal_to<>> m_others;
+// What a batch lookup learnt of one path: whether it was looked up, and the item found there.
+struct ItemAnswer {
+    bool known = false;
+    std::optional<ItemId> item;
 };
+
+// ExistingItem for many paths, answered folder by folder: logs list many files of few folders, so
+// each folder is read once and its listing answers for all its files while it is at hand. The first
+// `required` paths are always answered; each later one only when its folder is read for a required
+// one anyway, so that answers likely to be needed later cost next to nothing.
+std::vector<ItemAnswer> ExistingItems(const std::vector<const std::string*>& paths, std::size_t required);
 
 // The absolute form with "." and ".." resolved, case-folded: how paths of missing items compare.
 std::string FoldedAbsolutePath(const std::string& path);
 
 // A hash of FoldedAbsolutePath(path), computed without building it for ASCII paths.
 std::uint64_t FoldedPathHash(const std::string& path);
+
+// The hash the merge's indexes use for texts.
+inline std::uint64_t HashText(std::string_view text) {
+    return std::hash<std::string_view>()(text);
+}

@@ -64,12 +64,14 @@ TEST(LogMerge, GivesTheSameResultAsAPlainScan) {
     fs::create_hard_link(dir / "a", dir / "hard-a");
     fs::create_symlink(dir / "Sub", dir / "link-sub");
 
-    // Paths that differ in case, in "..", in links, and paths of items that do not exist.
+    // Paths that differ in case, in "..", in links, paths of items that do not exist, and one under
+    // a file, whose "folder" cannot be listed.
     const std::vector<std::string> paths = {
-        (dir / "a").string(),         (dir / "A").string(),           (dir / "hard-a").string(),
-        (dir / "Sub/c").string(),     (dir / "link-sub/c").string(),  (dir / "Sub/../b").string(),
-        (dir / "b").string(),         (dir / "gone/X").string(),      (dir / "GONE/x").string(),
-        (dir / "gone/./x/").string(), (dir / "Sub").string(),         (dir / "link-sub").string()};
+        (dir / "a").string(),         (dir / "A").string(),          (dir / "hard-a").string(),
+        (dir / "Sub/c").string(),     (dir / "link-sub/c").string(), (dir / "Sub/../b").string(),
+        (dir / "b").string(),         (dir / "gone/X").string(),     (dir / "GONE/x").string(),
+        (dir / "gone/./x/").string(), (dir / "Sub").string(),        (dir / "link-sub").string(),
+        (dir / "a/inside").string()};
     std::mt19937 random(7);
     for (int round = 0; round < 200; ++round) {
         std::list<UninstallLogEntry> previous, current;
@@ -77,7 +79,8 @@ TEST(LogMerge, GivesTheSameResultAsAPlainScan) {
             const int count = static_cast<int>(random() % 8);
             for (int i = 0; i < count; ++i) {
                 UninstallLogEntry e;
-                e.kind = random() % 3 == 0 ? static_cast<std::uint32_t>(random() % 8) : static_cast<std::uint32_t>(random() % 2);
+                e.kind = random() % 3 == 0 ? static_cast<std::uint32_t>(random() % 8)
+                                           : static_cast<std::uint32_t>(random() % 2);
                 e.path = paths[random() % paths.size()];
                 e.value = static_cast<int>(list->size());
                 list->push_back(e);
