@@ -77,9 +77,9 @@ TEST_F(DirectXStep, AFailedSetupIsRecordedNotDone) {
 }
 
 TEST_F(DirectXStep, IsSilentWithoutAUsableLibrary) {
-    for (const std::string content : {std::string(), std::string("not a library")}) {
+    for (const char* content : {"", "not a library"}) {
         fs::remove(fs::path(app->m_strTempFolder) / "DSETUP.dll");
-        if (!content.empty()) {
+        if (*content != '\0') {
             WriteFile(fs::path(app->m_strTempFolder) / "DSETUP.dll", content);
         }
         EXPECT_FALSE(DirectXRuntime(app->m_strTempFolder));

@@ -67,7 +67,7 @@ TEST_F(RegistrationRun, RunsTheProgramAndTakesOnlyMinusTenForSuccess) {
 }
 
 TEST_F(RegistrationRun, AProgramThatDoesNotStartIsAFailedRun) {
-    for (const std::string path : {(machine.root() / "opt/missing").string(), std::string()}) {
+    for (const std::string& path : {(machine.root() / "opt/missing").string(), std::string()}) {
         app->m_uninstallLog.entries.clear();
         const RegistrationOutcome outcome = RunRegistration(*app, path);
         EXPECT_FALSE(outcome.started);
