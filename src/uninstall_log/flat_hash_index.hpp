@@ -4,6 +4,7 @@
 // of them and the caller confirms the match on its own key.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -69,14 +70,12 @@ private:
         m_slots[at] = Slot{stored, std::move(value)};
     }
 
+    // `capacity` is a power of two, at least 16.
     void Rebuild(std::size_t capacity) {
         std::vector<Slot> old(capacity);
         old.swap(m_slots);
         m_mask = capacity - 1;
-        m_shift = 64;
-        for (std::size_t c = capacity; c > 1; c /= 2) {
-            --m_shift;
-        }
+        m_shift = 64 - static_cast<unsigned>(std::countr_zero(capacity));
         for (Slot& slot : old) {
             if (slot.hash != 0) {
                 Place(slot.hash, std::move(slot.value));
@@ -87,5 +86,5 @@ private:
     std::vector<Slot> m_slots;
     std::size_t m_count = 0;
     std::size_t m_mask = 0;
-    unsigned m_shift = 64;
+    unsigned m_shift = 60;  // 64 - log2 of the capacity
 };

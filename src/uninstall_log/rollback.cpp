@@ -9,7 +9,6 @@
 #include "uninstall_log/same_item.hpp"
 #include "uninstall_log/uninstall_log.hpp"
 
-namespace fs = boost::filesystem;
 namespace kernel = platform::kernel;
 namespace shcne = platform::shell::shcne;
 using platform::registry::Key;

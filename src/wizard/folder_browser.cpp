@@ -57,6 +57,7 @@ FolderBrowser::FolderBrowser(std::string title, std::optional<fs::path> root)
     : m_strTitle(std::move(title)), m_root(std::move(root)), m_strRootParent(ParentOf(m_root)) {}
 
 void FolderBrowser::Prepare(const std::string& startFolder, const std::string& subFolder) {
+    // Without drive letters there is no "X:" to complete: a start folder is absolute or none.
     m_strPath = fs::path(startFolder).is_absolute() ? startFolder : std::string();
     if (m_strPath.empty() && m_root) {
         m_strPath = m_root->string();

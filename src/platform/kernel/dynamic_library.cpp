@@ -92,7 +92,7 @@ bool has_folder(const fs::path& name) {
 fs::path resolve_ignoring_case(const fs::path& path) {
     fs::path resolved = path.has_root_directory() ? path.root_path() : fs::path();
     for (const fs::path& element : path.relative_path()) {
-        const std::string part = element.string();
+        const std::string& part = element.string();
         if (part == "." || part == "..") {
             resolved /= element;
             continue;
