@@ -8,8 +8,8 @@ LogLineReader::Status LogLineReader::NextWide(std::u16string& units, std::size_t
     // U+0A0D, ...) never cuts a line.
     char pair[2];
     while (m_in.read(pair, 2)) {
-        const auto unit = static_cast<char16_t>(static_cast<unsigned char>(pair[0]) |
-                                                (static_cast<unsigned char>(pair[1]) << 8));
+        const auto unit =
+            static_cast<char16_t>(static_cast<unsigned char>(pair[0]) | (static_cast<unsigned char>(pair[1]) << 8));
         bytesSoFar += 2;
         if (bytesSoFar + sizeof(char16_t) > kLineBufferBytes) {
             return Status::TooLong;

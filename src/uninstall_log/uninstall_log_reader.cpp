@@ -23,7 +23,9 @@ std::string_view TrimRight(std::string_view s) {
     return last == std::string_view::npos ? std::string_view{} : s.substr(0, last + 1);
 }
 
-std::string_view Trim(std::string_view s) { return TrimRight(TrimLeft(s)); }
+std::string_view Trim(std::string_view s) {
+    return TrimRight(TrimLeft(s));
+}
 
 // The text after `label`, trimmed; empty optional when the label is missing.
 std::optional<std::string_view> AfterLabel(std::string_view line, std::string_view label) {
@@ -71,8 +73,7 @@ bool ReadChar(std::string_view& s, char expected) {
 std::optional<UninstallLogEntry> ParseEntry(std::string_view s) {
     long long index = 0;
     unsigned long long code = 0;
-    if (!ReadNumber(s, index, 10) || index < 0 || !ReadChar(s, ':') || !ReadNumber(s, code, 16) ||
-        !ReadChar(s, ':')) {
+    if (!ReadNumber(s, index, 10) || index < 0 || !ReadChar(s, ':') || !ReadNumber(s, code, 16) || !ReadChar(s, ':')) {
         return std::nullopt;
     }
     s = TrimLeft(s);

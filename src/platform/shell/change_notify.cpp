@@ -1,7 +1,7 @@
 #include "platform/shell/change_notify.hpp"
 
-#include "platform/shell/path_functions.hpp"
 #include "platform/shell/known_folders.hpp"
+#include "platform/shell/path_functions.hpp"
 
 #include <fcntl.h>
 #include <signal.h>
