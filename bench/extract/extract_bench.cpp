@@ -10,13 +10,11 @@
 #include "payload/extraction.hpp"
 #include "payload/vn/memstream.hpp"
 #include "payload_generator.hpp"
+#include "support/timed_program.hpp"
 
 #include <boost/filesystem.hpp>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -41,51 +39,10 @@ using seconds = std::chrono::duration<double>;
 
 constexpr std::uint64_t shipped_archive_size = 28'827'240;
 
-double cpu_seconds(const timeval& user, const timeval& system) {
-    return static_cast<double>(user.tv_sec + system.tv_sec) + static_cast<double>(user.tv_usec + system.tv_usec) / 1e6;
-}
-
-double own_cpu_seconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return cpu_seconds(usage.ru_utime, usage.ru_stime);
-}
-
 double thread_cpu_seconds() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
-struct timing {
-    double wall = 0;
-    double cpu = 0;
-};
-
-// Runs a program with its output going to the file `output`.
-timing run_program(const std::vector<std::string>& args, const std::string& output) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<char*> argv;
-    for (const auto& a : args) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    const auto start = clock_type::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        throw std::runtime_error(args[0] + ": cannot be started");
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        throw std::runtime_error(args[0] + " failed");
-    }
-    return {seconds(clock_type::now() - start).count(), cpu_seconds(usage.ru_utime, usage.ru_stime)};
 }
 
 std::string read_file(const fs::path& file) {
@@ -113,8 +70,8 @@ int main(int argc, char** argv) {
         std::printf("payload: %.1f MB unpacked, %.1f MB packed\n", generated.archive_size / 1e6,
                     generated.compressed_size / 1e6);
 
-        const timing reference =
-            run_program({"bzip2", "-dc", (scratch / "payload.bz2").string()}, (scratch / "reference.out").string());
+        const bench::program_timing reference = bench::run_program({"bzip2", "-dc", (scratch / "payload.bz2").string()},
+                                                                   (scratch / "reference.out").string());
         fs::remove(scratch / "reference.out");
 
         // The payload is read in place, as from the program's image.
@@ -145,12 +102,13 @@ int main(int argc, char** argv) {
                 }
                 return payload::notification::result::proceed;
             }};
-        const double cpu_start = own_cpu_seconds();
+        const double cpu_start = bench::own_cpu_seconds();
         const auto start = clock_type::now();
         last = start;
         last_cpu = thread_cpu_seconds();
         const bool extracted = payload::extract_payload(source, settings);
-        const timing extraction{seconds(clock_type::now() - start).count(), own_cpu_seconds() - cpu_start};
+        const bench::program_timing extraction{seconds(clock_type::now() - start).count(),
+                                               bench::own_cpu_seconds() - cpu_start};
         if (!extracted) {
             throw std::runtime_error("the extraction failed: " + failure);
         }

@@ -12,14 +12,12 @@
 #include "payload/vn/memstream.hpp"
 #include "payload_generator.hpp"
 #include "support/memory_archive_target.hpp"
+#include "support/timed_program.hpp"
 
 #include <boost/filesystem.hpp>
 #include <boost/filesystem/fstream.hpp>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -44,16 +42,6 @@ using seconds = std::chrono::duration<double>;
 constexpr std::uint64_t shipped_archive_size = 28'827'240;
 constexpr int timing_rounds = 3;
 
-double cpu_seconds(const timeval& user, const timeval& system) {
-    return static_cast<double>(user.tv_sec + system.tv_sec) + static_cast<double>(user.tv_usec + system.tv_usec) / 1e6;
-}
-
-double own_cpu_seconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return cpu_seconds(usage.ru_utime, usage.ru_stime);
-}
-
 struct timing {
     double wall = 1e300;
     double cpu = 1e300;
@@ -70,31 +58,6 @@ timing best_time(Work&& work) {
         best.cpu = std::min(best.cpu, cpu);
     }
     return best;
-}
-
-// Runs a program with its output going to `output` (a path); returns the processor time it used.
-double run_program(const std::vector<std::string>& args, const std::string& output) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<char*> argv;
-    for (const auto& a : args) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        throw std::runtime_error(args[0] + ": cannot be started");
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        throw std::runtime_error(args[0] + " failed");
-    }
-    return cpu_seconds(usage.ru_utime, usage.ru_stime);
 }
 
 std::string read_file(const fs::path& file) {
@@ -140,7 +103,7 @@ int measure_peak_growth(const std::string& mode, const fs::path& file) {
 
 long peak_growth(const char* self, const std::string& mode, const fs::path& file, const fs::path& scratch) {
     const auto output = (scratch / "rss.txt").string();
-    run_program({self, "--peak-growth", mode, file.string()}, output);
+    bench::run_program({self, "--peak-growth", mode, file.string()}, output);
     return std::stol(read_file(output));
 }
 
@@ -171,15 +134,15 @@ int main(int argc, char** argv) {
         // Verification reads the payload in place, as it does from the program's image.
         const std::string compressed = read_file(scratch / "payload.bz2");
         const timing verify = best_time([&] {
-            const double start = own_cpu_seconds();
+            const double start = bench::own_cpu_seconds();
             vn::imemstream source(compressed.data(), compressed.size());
             if (!payload::verify_payload(source)) {
                 throw std::runtime_error("the generated payload does not verify");
             }
-            return own_cpu_seconds() - start;
+            return bench::own_cpu_seconds() - start;
         });
         const timing reference = best_time([&] {
-            return run_program({"bzip2", "-dc", (scratch / "payload.bz2").string()}, "/dev/null");
+            return bench::run_program({"bzip2", "-dc", (scratch / "payload.bz2").string()}, "/dev/null").cpu;
         });
         // Processor time is the figure that holds on a busy machine; wall time is shown beside it.
         std::printf(

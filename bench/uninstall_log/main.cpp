@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
         const char* name;
         const char* prefix;
         bool existing;
-    } scenarios[] = {{"same files", "file", false}, {"other files, folders gone", "other", false},
+    } scenarios[] = {{"same files", "file", false},
+                     {"other files, folders gone", "other", false},
                      {"other files, all existing", "other", true}};
     std::printf("entries: %d, read+write of the log: %.1f ms\n", count, readWrite * 1000);
     for (const auto& s : scenarios) {
@@ -77,8 +78,9 @@ int main(int argc, char** argv) {
         std::list<UninstallLogEntry> previous = MakeEntries(dir, count, "file");
         std::list<UninstallLogEntry> current = MakeEntries(dir, count, s.prefix);
         const double merge = Seconds([&] { MergePreviousEntries(previous, current); });
-        std::printf("merge of %d previous with %d new entries (%s): %.1f ms, ratio to read+write %.3f (target <= 0.5)\n",
-                    count, count, s.name, merge * 1000, merge / readWrite);
+        std::printf(
+            "merge of %d previous with %d new entries (%s): %.1f ms, ratio to read+write %.3f (target <= 0.5)\n", count,
+            count, s.name, merge * 1000, merge / readWrite);
     }
     fs::remove_all(dir);
     return 0;
