@@ -78,7 +78,7 @@ bool InstallIntoTemporaryFolder(CInstallApp& app, InstallProgressPage& page, std
     settings.install_folder = app.m_strInstallFolder;
     settings.sample_folder = samplesFolder;
     settings.temp_folder = app.m_strTempFolder;
-    settings.on_notify = [&handler](payload::notification notification) { return handler(notification); };
+    settings.on_notify = [&handler](const payload::notification& notification) { return handler(notification); };
     if (!payload::extract_payload(payloadSource, settings)) {
         app.m_uninstallLog.Rollback();
         return false;

@@ -32,7 +32,7 @@ constexpr unsigned kSizeOnly = ui::SWP_NOMOVE | ui::SWP_NOZORDER | ui::SWP_NORED
 // The system menu's About item: "&About 'Installer'...", or "...About 'Installer'" in a language
 // written right to left; empty when the catalogue has no About text.
 std::string AboutItemText() {
-    const std::string about = FormatText(LoadText(text::About), {LoadText(text::Installer)});
+    std::string about = FormatText(LoadText(text::About), {LoadText(text::Installer)});
     if (about.empty()) {
         return about;
     }
