@@ -17,6 +17,18 @@ namespace res = platform::resources;
 
 namespace wizard_test {
 
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    if (start < text.size()) {
+        lines.push_back(text.substr(start));
+    }
+    return lines;
+}
+
 bool enabled(const ui::CWnd* window) {
     return window && window->IsWindowEnabled();
 }

@@ -21,6 +21,9 @@
 
 namespace wizard_test {
 
+// The lines of a multi-line edit text, split at CR LF; a last line without a line end counts too.
+std::vector<std::string> Lines(const std::string& text);
+
 // A page's or control's enabled state, as the user sees it.
 bool enabled(const platform::ui::CWnd* window);
 // Presses a button as a click does (a disabled button ignores it).
