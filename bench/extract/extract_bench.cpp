@@ -85,7 +85,10 @@ int main(int argc, char** argv) {
         std::uint64_t notifications = 0;
         std::string failure;
         payload::extract_settings settings{
-            scratch / "install", {}, {}, [&](payload::notification message) {
+            scratch / "install",
+            {},
+            {},
+            [&](payload::notification message) {
                 const auto now = clock_type::now();
                 const double now_cpu = thread_cpu_seconds();
                 if (seconds(now - last).count() > longest_pause) {
@@ -101,7 +104,8 @@ int main(int argc, char** argv) {
                     failure = failed->code.message() + " " + failed->path.string();
                 }
                 return payload::notification::result::proceed;
-            }};
+            },
+            {}};
         const double cpu_start = bench::own_cpu_seconds();
         const auto start = clock_type::now();
         last = start;

@@ -65,10 +65,10 @@ bool WriteUninstallLogFile(CInstallApp& app, const InstallProgressPage& page) {
     return app.m_uninstallLog.Write(file, app.m_strInstallFolder, app.m_strStartMenuFolder);
 }
 
-// Steps 5 to 16: everything that happens once the temporary folder exists. True when installed.
-bool InstallIntoTemporaryFolder(CInstallApp& app, InstallProgressPage& page, std::istream& payloadSource) {
+// Everything that happens once the temporary folder exists. True when installed; false after a
+// failure that has been reported and undone.
+bool InstallSteps(CInstallApp& app, InstallProgressPage& page, std::istream& payloadSource) {
     const std::string samplesFolder = FormatText(LoadText(engine_text::kSamplesFolder), {GetProductText(true)});
-    const TemporaryFiles temporaryFiles(app.m_strTempFolder);
 
     page.SetProgress(0);
     page.ShowProgress();
@@ -79,6 +79,7 @@ bool InstallIntoTemporaryFolder(CInstallApp& app, InstallProgressPage& page, std
     settings.sample_folder = samplesFolder;
     settings.temp_folder = app.m_strTempFolder;
     settings.on_notify = [&handler](const payload::notification& notification) { return handler(notification); };
+    settings.required_kinds = {payload::entry_kind::main_program, payload::entry_kind::uninstaller};
     if (!payload::extract_payload(payloadSource, settings)) {
         app.m_uninstallLog.Rollback();
         return false;
@@ -107,6 +108,23 @@ bool InstallIntoTemporaryFolder(CInstallApp& app, InstallProgressPage& page, std
 
     page.SetStatusText(FormatText(LoadText(engine_text::kClickToContinue), {LoadText(engine_text::kNext)}));
     return true;
+}
+
+// One guard around the whole run: whatever step throws, every recorded change is undone and the run
+// is reported as failed, so no path leaves a half-installed machine.
+bool InstallIntoTemporaryFolder(CInstallApp& app, InstallProgressPage& page, std::istream& payloadSource) {
+    const TemporaryFiles temporaryFiles(app.m_strTempFolder);
+    try {
+        return InstallSteps(app, page, payloadSource);
+    } catch (...) {
+        app.m_uninstallLog.Rollback();
+        try {
+            ShowFailure(page, "-1", true);
+        } catch (...) {
+            // The page itself failed: the run is undone all the same, and the caller sees the failure.
+        }
+        return false;
+    }
 }
 
 }  // namespace

@@ -62,6 +62,12 @@ void archive_writer::read_index() {
         }
         total += record.entry.size;
     }
+    for (const entry_kind kind : m_required_kinds) {
+        if (std::none_of(records.begin(), records.end(),
+                         [kind](const auto& record) { return record.entry.kind == kind; })) {
+            throw compress_failure(compress_errc::unexpected);
+        }
+    }
 
     m_entries.reserve(records.size());
     for (auto& record : records) {

@@ -39,6 +39,9 @@ public:
     // when a stored entry's CRC-32 differs from the index; the target's own failures unchanged.
     std::streamsize write(const char* bytes, std::streamsize count);
 
+    // Kinds the index must hold at least one entry of, else it is refused with compress error 7.
+    void require_kinds(std::vector<entry_kind> kinds) { m_required_kinds = std::move(kinds); }
+
     const archive_folders& folders() const { return m_folders; }
     // In archive order; complete once the index has been read (entry_number() >= 1).
     const std::vector<archive_entry>& entries() const { return m_entries; }
@@ -78,6 +81,7 @@ private:
     bool m_entry_skipped = false;
     bool m_broken = false;
     access_folder_list m_access_folders;
+    std::vector<entry_kind> m_required_kinds;
 };
 
 }  // namespace payload

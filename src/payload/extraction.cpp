@@ -94,6 +94,7 @@ bool extract_payload(std::istream& source, const extract_settings& settings) {
         notify(notification::started{});
         writer = std::make_unique<archive_writer>(settings.install_folder, settings.sample_folder, settings.temp_folder,
                                                   notify, target);
+        writer->require_kinds(settings.required_kinds);
         decompressing = true;
         const std::uint64_t compressed = decompress_payload(
             source, [&writer](const char* bytes, std::streamsize count) { return writer->write(bytes, count); });

@@ -4,6 +4,7 @@
 // function. Every failure ends it with exactly one `failed` notification.
 #pragma once
 
+#include "payload/archive_entry.hpp"
 #include "payload/archive_target.hpp"
 #include "payload/notification.hpp"
 
@@ -13,6 +14,7 @@
 #include <exception>
 #include <istream>
 #include <system_error>
+#include <vector>
 
 namespace payload {
 
@@ -21,6 +23,9 @@ struct extract_settings {
     boost::filesystem::path sample_folder;   // "<SamplePath>": relative, absolute, or empty
     boost::filesystem::path temp_folder;     // "<Temporary>"; empty means the install folder
     notify_function on_notify;               // required
+    // Kinds the index must hold at least one entry of; an archive without them is refused as
+    // malformed before anything is written (an installation needs its program and its uninstaller).
+    std::vector<entry_kind> required_kinds;
 };
 
 // The target that writes the installation's files on this machine.

@@ -72,7 +72,7 @@ token_base token_folder(std::string_view token, const archive_folders& folders, 
     if (token == "<Temporary>") {
         return {folders.temp_folder.empty() ? folders.install_folder : folders.temp_folder};
     }
-    return {};  // an unknown token: the rest is relative
+    return {};  // an unknown token: no place
 }
 
 // The path lexically absolute and cleared of "." and ".."; unchanged when the current folder cannot
@@ -105,19 +105,17 @@ std::vector<fs::path> normalized_elements(const fs::path& path) {
 }  // namespace
 
 fs::path resolve_folder(const std::string& folder_text, const archive_folders& folders, access_folder_list& access) {
+    // Only a known token names a place: a text without one would land wherever the installer was
+    // started from, and an uninstaller would later remove whatever lies there.
     const auto elements = path_elements(folder_text);
-    if (elements.empty()) {
-        return {};
+    if (elements.empty() || !is_token_element(elements[0])) {
+        throw compress_failure(compress_errc::unexpected);
     }
-    std::size_t first = 0;
-    token_base base;
-    if (is_token_element(elements[0])) {
-        base = token_folder(elements[0], folders, access);
-        first = 1;
-    } else if (folder_text.front() == '\\' || folder_text.front() == '/' ||
-               (elements[0].size() == 2 && elements[0][1] == ':')) {
-        throw compress_failure(compress_errc::unexpected);  // absolute, or on a drive
+    token_base base = token_folder(elements[0], folders, access);
+    if (!base.folder.is_absolute()) {
+        throw compress_failure(compress_errc::unexpected);  // an unknown token, or a base that is no place
     }
+    const std::size_t first = 1;
 
     std::size_t depth = 0;
     for (std::size_t i = first; i < elements.size(); ++i) {

@@ -12,11 +12,10 @@
 
 namespace payload {
 
-// The real folder for a folder text. "\" and "/" both separate elements. A first element in token
-// form that matches no token is dropped and the rest is a relative path; a text without a token is
-// a relative path as it stands. Compress error 7 when a shell folder cannot be obtained, and when
-// the text is absolute without a token or climbs above its base with "..": a payload names its
-// places through tokens only, and an archive must never reach an arbitrary place of the machine.
+// The real folder for a folder text. "\" and "/" both separate elements. The first element must be
+// a known token (compared exactly) that names an absolute folder; compress error 7 otherwise, when a
+// shell folder cannot be obtained, and when the text climbs above its base with "..": a payload names
+// its places through tokens only, and an archive must never reach an arbitrary place of the machine.
 boost::filesystem::path resolve_folder(const std::string& folder_text, const archive_folders& folders,
                                        access_folder_list& access);
 

@@ -1,3 +1,4 @@
+#include "archive_format.hpp"
 #include "installation_fixture.hpp"
 #include "platform/registry/hive.hpp"
 #include "support/machine_snapshot.hpp"
@@ -148,6 +149,65 @@ TEST_F(FailedInstallation, ARefusedInstalledProgramValueUndoesTheWholeRunAndASec
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "<dashes:>"), 2);
     EXPECT_EQ(lines.back(), "Installation Data Writing...OK");
     EXPECT_TRUE(fs::exists(InstalledLog()));
+}
+
+// Payloads that would install nothing usable, or write wherever the installer was started from, are
+// refused while the index is read, before anything is written.
+TEST_F(FailedInstallation, APayloadWithoutPlacesOrProgramsIsRefusedBeforeAnythingIsWritten) {
+    const vnpack::memory_file program{"quillon", "<InstallPath>", 1, "program"};
+    const vnpack::memory_file uninstaller{"uninstall", "<InstallPath>", 2, "uninstaller"};
+    const struct {
+        const char* name;
+        std::vector<vnpack::memory_file> files;
+    } cases[] = {
+        {"token in lower case", {program, uninstaller, {"rel.txt", "<installpath>\\Lang", 0, "x"}}},
+        {"empty folder text", {program, uninstaller, {"rel.txt", "", 0, "x"}}},
+        {"no token", {program, uninstaller, {"rel.txt", "Lang", 0, "x"}}},
+        {"no entries", {}},
+        {"no main program", {uninstaller, {"a.dll", "<InstallPath>", 0, "a"}}},
+        {"no uninstaller", {program, {"a.dll", "<InstallPath>", 0, "a"}}},
+    };
+    // Started from the home folder: a relative destination would land there.
+    const fs::path started = fs::current_path();
+    fs::current_path(machine.home());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        page = RecordingPage();
+        const auto before = machine.snapshot();
+        EXPECT_FALSE(Install(vnpack::bzip2_compress(vnpack::build_archive(c.files))));
+        // The payload checked out whole; its index is what is refused.
+        ExpectRolledBack(before, "", "7");
+        EXPECT_NE(page.log.find("Preparing Installation...OK"), std::string::npos);
+    }
+    fs::current_path(started);
+}
+
+// Whatever later step fails by an exception, the whole run is undone and reported as failed. (The
+// shared DirectX runtime, once set up, stays, as it does on every path: the registry step's case runs on
+// a machine whose runtime setup is skipped.)
+TEST_F(FailedInstallation, AnExceptionInALaterStepIsRolledBack) {
+    const struct {
+        std::string step;
+        bool runtimeSetUp;
+    } cases[] = {
+        {"Shortcuts Creation...", true},
+        {DirectXText(), true},
+        {"Registry Data Writing...", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.step);
+        RecordDirectXVersion(c.runtimeSetUp ? "4.09.00.0904" : "4.08.00.0400");
+        page = RecordingPage();
+        page.throwAt = c.step;
+        const auto before = machine.snapshot();
+        EXPECT_FALSE(Install());
+        EXPECT_EQ(page.Status(), "Installation failed (Error Code -1).");
+        EXPECT_TRUE(app->m_uninstallLog.entries.empty());
+        EXPECT_FALSE(fs::exists(app->m_strTempFolder));
+        EXPECT_TRUE(test_support::same_machine(before, machine.snapshot()));
+    }
+    page = RecordingPage();
+    EXPECT_TRUE(Install());  // nothing of the failed runs stands in the way
 }
 
 TEST_F(FailedInstallation, ATemporaryFolderPathTooLongChangesNothing) {

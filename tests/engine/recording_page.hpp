@@ -4,17 +4,22 @@
 
 #include "engine/install_progress_page.hpp"
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 class RecordingPage : public InstallProgressPage {
 public:
-    void SetStatusText(const std::string& text) override { statusTexts.push_back(text); }
+    void SetStatusText(const std::string& text) override {
+        ThrowIfAsked(text);
+        statusTexts.push_back(text);
+    }
     void SetStatusPath(const std::string& text) override {
         statusTexts.push_back(text);
         ++statusPaths;
     }
     void AppendLogLine(const std::string& text, bool separator) override {
+        ThrowIfAsked(text);
         if (text.empty() || separator) {
             log += "<dashes:" + text + ">\r\n";
         } else {
@@ -24,6 +29,13 @@ public:
     void SetProgress(int percent) override { progress.push_back(percent); }
     void ShowProgress() override { progressShown = true; }
     platform::ui::CWnd* GetProgressWindow() override { return nullptr; }
+
+    void ThrowIfAsked(const std::string& text) {
+        if (!throwAt.empty() && text.rfind(throwAt, 0) == 0) {
+            throwAt.clear();
+            throw std::runtime_error("the page failed at " + text);
+        }
+    }
 
     std::string Status() const { return statusTexts.empty() ? std::string() : statusTexts.back(); }
 
@@ -40,6 +52,9 @@ public:
         }
         return lines;
     }
+
+    // A step that fails by an exception: the first log line or status text starting with this throws.
+    std::string throwAt;
 
     std::vector<std::string> statusTexts;
     int statusPaths = 0;

@@ -65,10 +65,14 @@ struct extraction_run {
     bool run_compressed(const std::string& compressed, const fs::path& install, const fs::path& samples = {},
                         const fs::path& temp = {}) {
         std::istringstream source(compressed);
-        payload::extract_settings settings{install, samples, temp, [this](notification message) {
+        payload::extract_settings settings{install,
+                                           samples,
+                                           temp,
+                                           [this](notification message) {
                                                events.push_back(describe(message));
                                                return answer(events.back());
-                                           }};
+                                           },
+                                           {}};
         return payload::extract_payload(source, settings);
     }
 
@@ -280,13 +284,17 @@ TEST_F(Extraction, ReportsEachFailureOnceWithItsCodeAndPath) {
         SCOPED_TRACE("the handler rejects the payload at the start");
         extraction_run run;
         std::istringstream source(vnpack::bzip2_compress(archive));
-        payload::extract_settings settings{install(), {}, {}, [&](notification message) {
+        payload::extract_settings settings{install(),
+                                           {},
+                                           {},
+                                           [&](notification message) {
                                                if (message.index() == 0) {
                                                    throw std::system_error(payload::compress_errc::verify_failed);
                                                }
                                                run.describe(message);
                                                return notification::result::proceed;
-                                           }};
+                                           },
+                                           {}};
         EXPECT_FALSE(payload::extract_payload(source, settings));
         ASSERT_EQ(run.failures.size(), 1u);
         EXPECT_EQ(run.failures[0].code, compress(payload::compress_errc::verify_failed));
