@@ -46,17 +46,23 @@ public:
     void undo(const UninstallLogEntry& entry) {
         switch (entry.kind) {
             case UninstallLogEntry::Folder:
-                remove_folder(entry.path, true);
+                if (names_one_place(entry.path)) {
+                    remove_folder(entry.path, true);
+                }
                 break;
             case UninstallLogEntry::File:
-                if (!same_path(entry.path, m_log_file) && !same_path(entry.path, m_uninstaller)) {
+                if (names_one_place(entry.path) && !same_path(entry.path, m_log_file) &&
+                    !same_path(entry.path, m_uninstaller)) {
                     remove_file(entry.path);
                 }
                 break;
             case UninstallLogEntry::StartMenuShortcut:
             case UninstallLogEntry::UninstallShortcut:
             case UninstallLogEntry::DesktopShortcut:
-                remove_shortcut(entry.path);
+                // A shortcut that was never made leaves its entry without a path.
+                if (!entry.path.empty() && names_one_place(entry.path)) {
+                    remove_shortcut(entry.path);
+                }
                 break;
             case UninstallLogEntry::UninstallKey:
                 remove_uninstall_key();
@@ -88,6 +94,17 @@ public:
     uninstall_report take_report() { return std::move(m_report); }
 
 private:
+    // A relative path would be taken from wherever the uninstaller was started and could remove the
+    // user's own files there: it is reported and left alone.
+    bool names_one_place(const std::string& path) {
+        if (fs::path(path).is_absolute()) {
+            return true;
+        }
+        m_report.failures.push_back((path.empty() ? std::string("(an empty path)") : path) +
+                                    ": not an absolute path, left alone");
+        return false;
+    }
+
     void remove_file(const std::string& path) {
         if (path.empty()) {
             return;

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -25,6 +26,11 @@ constexpr const char* uninstall_key = "Software\\Microsoft\\Windows\\CurrentVers
 void write_file(const fs::path& file, const std::string& text = "data") {
     fs::create_directories(file.parent_path());
     std::ofstream(file.string(), std::ios::binary) << text;
+}
+
+std::string read_text(const fs::path& file) {
+    std::ifstream in(file.string(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void set_string(const std::string& key_path, const std::string& name, const std::string& text) {
@@ -100,9 +106,10 @@ protected:
 
     void write_log() { ASSERT_TRUE(log.Write(install / "Uninstall.ulog", install.string(), menu.string())); }
 
-    std::optional<std::int32_t> run_uninstaller() {
+    std::optional<std::int32_t> run_uninstaller(const fs::path& working_folder = {}) {
         platform::process::start_options options;
         options.command_line = "\"" + uninstaller.string() + "\"";
+        options.working_folder = working_folder;
         auto process = platform::process::process_handle::start(options);
         if (!process) {
             return std::nullopt;
@@ -159,6 +166,24 @@ TEST_F(Uninstaller, ReportsWhatItCouldNotRemoveAndRemovesTheRest) {
     EXPECT_EQ(run_uninstaller(), 1);
     EXPECT_TRUE(fs::is_directory(not_a_file));
     EXPECT_FALSE(fs::exists(install / "Lang" / "Quillon.de.lang"));
+    EXPECT_FALSE(fs::exists(data));
+}
+
+// A damaged log's relative or empty paths are not taken from the folder the uninstaller was started
+// in: the user's own files there stay, and the rest of the installation goes.
+TEST_F(Uninstaller, RemovesNothingThroughARelativePath) {
+    const fs::path home = machine.home();
+    write_file(home / "Lang" / "rel.txt", "the user's own");
+    record(Kind::Folder, "Lang");
+    record(Kind::File, "Lang/rel.txt", 0);
+    record(Kind::Folder, "");
+    record(Kind::DesktopShortcut, "rel.desktop");
+    write_file(home / "rel.desktop");
+    write_log();
+    EXPECT_EQ(run_uninstaller(home), 1);
+    EXPECT_EQ(read_text(home / "Lang" / "rel.txt"), "the user's own");
+    EXPECT_TRUE(fs::exists(home / "rel.desktop"));
+    EXPECT_FALSE(fs::exists(install));
     EXPECT_FALSE(fs::exists(data));
 }
 
