@@ -1,6 +1,7 @@
 #include "engine/temporary_files.hpp"
 
 #include "platform/kernel/file_operations.hpp"
+#include "platform/kernel/folder_creator.hpp"
 
 namespace kernel = platform::kernel;
 
@@ -21,6 +22,7 @@ TemporaryFiles::~TemporaryFiles() {
         (void)kernel::delete_file(file);
     }
     if (!m_folder.empty()) {
+        (void)kernel::delete_file(m_folder / kernel::folder_creator_marker);
         (void)kernel::remove_folder(m_folder);
     }
 }
