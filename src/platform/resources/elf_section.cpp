@@ -65,6 +65,32 @@ std::optional<section_headers> locate(std::span<const std::byte> image, std::str
     return std::nullopt;
 }
 
+bool overlaps(std::uint64_t start, std::uint64_t end, std::uint64_t other_start, std::uint64_t other_end) {
+    return start < other_end && other_start < end;
+}
+
+// Whether the section's bytes are its own: they share nothing with the file header, the section
+// header table or another section. A damaged file where they do cannot be rewritten safely.
+bool stands_alone(const section_headers& headers) {
+    const Elf64_Shdr& target = headers.sections[headers.found];
+    const std::uint64_t start = target.sh_offset;
+    const std::uint64_t end = start + target.sh_size;
+    const std::uint64_t table_start = headers.header.e_shoff;
+    const std::uint64_t table_end = table_start + headers.sections.size() * sizeof(Elf64_Shdr);
+    if (table_end < table_start || overlaps(start, end, 0, sizeof(Elf64_Ehdr)) ||
+        overlaps(start, end, table_start, table_end)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < headers.sections.size(); ++i) {
+        const Elf64_Shdr& other = headers.sections[i];
+        if (i != headers.found && other.sh_type != SHT_NOBITS &&
+            overlaps(start, end, other.sh_offset, other.sh_offset + other.sh_size)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<file_range> find_elf_section(std::span<const std::byte> image, std::string_view name) {
@@ -77,13 +103,13 @@ std::optional<file_range> find_elf_section(std::span<const std::byte> image, std
 }
 
 std::optional<std::vector<std::byte>> replace_elf_section(std::span<const std::byte> image, std::string_view name,
-                                                         std::span<const std::byte> contents) {
+                                                          std::span<const std::byte> contents) {
     auto headers = locate(image, name);
     if (!headers) {
         return std::nullopt;
     }
     Elf64_Shdr& target = headers->sections[headers->found];
-    if ((target.sh_flags & SHF_ALLOC) != 0) {
+    if ((target.sh_flags & SHF_ALLOC) != 0 || !stands_alone(*headers)) {
         return std::nullopt;
     }
     const std::uint64_t old_start = target.sh_offset;
@@ -99,7 +125,8 @@ std::optional<std::vector<std::byte>> replace_elf_section(std::span<const std::b
     // The bytes after the old section move by a multiple of the alignment, so every later section
     // keeps its alignment; the new contents fit between.
     const auto align = static_cast<std::int64_t>(shift_alignment);
-    const std::int64_t need = static_cast<std::int64_t>(old_start + contents.size()) - static_cast<std::int64_t>(old_end);
+    const std::int64_t need =
+        static_cast<std::int64_t>(old_start + contents.size()) - static_cast<std::int64_t>(old_end);
     const std::int64_t shift = need <= 0 ? -((-need) / align) * align : (need + align - 1) / align * align;
     auto moved = [&](std::uint64_t offset) {
         return offset >= old_end ? static_cast<std::uint64_t>(static_cast<std::int64_t>(offset) + shift) : offset;
@@ -117,6 +144,10 @@ std::optional<std::vector<std::byte>> replace_elf_section(std::span<const std::b
         }
     }
     headers->header.e_shoff = moved(headers->header.e_shoff);
+    if (headers->header.e_shoff > out.size() ||
+        headers->sections.size() * sizeof(Elf64_Shdr) > out.size() - headers->header.e_shoff) {
+        return std::nullopt;
+    }
     std::memcpy(out.data(), &headers->header, sizeof(Elf64_Ehdr));
     for (std::size_t i = 0; i < headers->sections.size(); ++i) {
         std::memcpy(out.data() + headers->header.e_shoff + i * sizeof(Elf64_Shdr), &headers->sections[i],
