@@ -3,6 +3,7 @@
 #include "platform/kernel/processor.hpp"
 #include "platform/locale/locale_ids.hpp"
 #include "platform/locale/user_locale.hpp"
+#include "platform/text/path_encoding.hpp"
 #include "platform/ui/framework_constants.hpp"
 #include "startup/application_id.hpp"
 #include "startup/instance_counter.hpp"
@@ -62,7 +63,8 @@ bool LocaleServicesUsable(const std::locale& locale) {
         if (!std::has_facet<std::ctype<wchar_t>>(locale)) {
             return false;
         }
-        // The path library converts with its own default locale; this throws when it cannot build it.
+        // The path library's converter; fixed to UTF-8 at start-up, so this fails only when the
+        // standard library cannot provide one at all.
         (void)boost::filesystem::path::codecvt();
         return true;
     } catch (const std::exception&) {
@@ -89,6 +91,7 @@ void SetUpErrorModeAndLocale() {
         g_errorMode |= kSemFailCriticalErrors | kSemNoOpenFileErrorBox;
         // The C library's locale is process-wide here already; only the standard library's global
         // locale is to be set.
+        platform::text::use_utf8_path_names();
         const std::locale locale = UserLocale();
         std::locale::global(locale);
         if (!LocaleServicesUsable(locale)) {

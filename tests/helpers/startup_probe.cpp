@@ -4,6 +4,8 @@
 //                                   reports the outcome, the folders and every box; exit 0 when
 //                                   start-up completed, 3 when a check stopped it
 //   unchecked-session REPORT        the same without the processor check having run
+//   language REPORT                 runs the process guards as the installer does (scripted message
+//                                   boxes), then reports the language start-up chooses
 //   hold-mutex READY                takes the installer mutex, writes READY, then waits to be killed
 //   hold-count READY UNTIL          counts itself as running, writes READY, waits for UNTIL (a minute
 //                                   at most) and ends normally
@@ -13,6 +15,7 @@
 #include "startup/install_app.hpp"
 #include "startup/instance_counter.hpp"
 #include "startup/instance_mutex.hpp"
+#include "startup/language_catalogue.hpp"
 #include "startup/process_guards.hpp"
 
 #include <unistd.h>
@@ -55,6 +58,13 @@ int RunSession(const std::string& report, bool checkProcessor) {
     return started ? 0 : 3;
 }
 
+int ReportLanguage(const std::string& report) {
+    const platform::ui::message_box_script script;
+    InitializeProcess();
+    WriteWhole(report, std::to_string(ChooseLanguage(ProductLanguageMask)) + "\n");
+    return 0;
+}
+
 int HoldMutex(const std::string& ready) {
     InstanceMutex mutex(InstallerMutexName(GetApplicationId()), false, true);
     if (!mutex.TryAcquire()) {
@@ -85,6 +95,9 @@ int main(int argc, char** argv) {
     if ((command == "session" || command == "unchecked-session") && argc == 3) {
         return RunSession(argv[2], command == "session");
     }
+    if (command == "language" && argc == 3) {
+        return ReportLanguage(argv[2]);
+    }
     if (command == "hold-mutex" && argc == 3) {
         return HoldMutex(argv[2]);
     }
@@ -92,6 +105,7 @@ int main(int argc, char** argv) {
         return HoldCount(argv[2], argv[3]);
     }
     std::fprintf(stderr,
-                 "usage: startup-probe [unchecked-]session REPORT | hold-mutex READY | hold-count READY UNTIL\n");
+                 "usage: startup-probe [unchecked-]session REPORT | language REPORT | hold-mutex READY | hold-count "
+                 "READY UNTIL\n");
     return 2;
 }

@@ -5,7 +5,10 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImage>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPixmap>
+#include <QTranslator>
 
 #include <boost/filesystem/operations.hpp>
 #include <boost/system/error_code.hpp>
@@ -43,9 +46,26 @@ void application_instance::make(int& argc, char** argv) {
     QApplication::setStyle(QStringLiteral("Fusion"));
     m_app = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    use_framework_translations(QLocale::system().name().toStdString());
 }
 
 application_instance::~application_instance() = default;
+
+bool use_framework_translations(const std::string& locale) {
+    static std::unique_ptr<QTranslator> current;
+    if (current) {
+        QCoreApplication::removeTranslator(current.get());
+        current.reset();
+    }
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QLocale(QString::fromStdString(locale)), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        return false;
+    }
+    QCoreApplication::installTranslator(translator.get());
+    current = std::move(translator);
+    return true;
+}
 
 CWinApp::CWinApp(std::string appName) : m_strAppName(appName.empty() ? program_name() : std::move(appName)) {
     assert(!g_app && "one application object per process");

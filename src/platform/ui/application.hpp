@@ -17,6 +17,11 @@ class CWnd;
 // theme, no quitting when the last window closes (windows close as they end, and the application's
 // loop ends on a quit request, as on Windows). When a Qt application exists already, it is used
 // and left alone.
+// Loads the system's translations of the framework's own texts (message box buttons) for a locale
+// such as "de_DE", in place of those loaded before. False, leaving the texts in English, when the
+// system has none for it. The application instance loads them for the desktop's locale.
+bool use_framework_translations(const std::string& locale);
+
 class application_instance {
 public:
     application_instance(int& argc, char** argv);

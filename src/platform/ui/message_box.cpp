@@ -8,10 +8,12 @@
 #include "platform/ui/window.hpp"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -43,6 +45,25 @@ std::vector<box_button> buttons_of(unsigned type) {
         default:
             return {{IDOK, t::ok}};
     }
+}
+
+// A button's label in the desktop's language: Qt's own translations (loaded with the application)
+// know the standard buttons under their own source texts; a label they do not translate stays ours.
+QString button_label(const char* text) {
+    namespace t = detail::texts;
+    const std::pair<const char*, const char*> qt_sources[] = {
+        {t::ok, "OK"},       {t::cancel, "Cancel"}, {t::yes, "&Yes"},      {t::no, "&No"},
+        {t::retry, "Retry"}, {t::abort, "Abort"},   {t::ignore, "Ignore"},
+    };
+    for (const auto& [ours, source] : qt_sources) {
+        if (std::string_view(ours) == text) {
+            const QString translated = QCoreApplication::translate("QPlatformTheme", source);
+            if (translated != QLatin1String(source)) {
+                return translated;
+            }
+        }
+    }
+    return QString::fromUtf8(text);
 }
 
 std::size_t default_index(unsigned type, std::size_t count) {
@@ -84,7 +105,7 @@ int show_box(QWidget* owner, const std::string& text, const std::string& caption
     std::vector<std::pair<QPushButton*, int>> pushes;
     for (const auto& button : buttons) {
         // One role for all keeps the Windows order of the buttons.
-        pushes.emplace_back(box.addButton(QString::fromUtf8(button.text), QMessageBox::ActionRole), button.id);
+        pushes.emplace_back(box.addButton(button_label(button.text), QMessageBox::ActionRole), button.id);
     }
     box.setDefaultButton(pushes[default_index(type, pushes.size())].first);
     for (const auto& [push, id] : pushes) {

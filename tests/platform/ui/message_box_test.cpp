@@ -114,3 +114,28 @@ TEST_F(MessageBoxes, AShownBoxShowsItsCaptionTextButtonsInOrderAndReadingOrder) 
                          MB_ABORTRETRYIGNORE | MB_ICONWARNING | MB_DEFBUTTON2 | MB_RTLREADING),
               IDIGNORE);
 }
+
+// The buttons speak the desktop's language through the system's own translations of the framework.
+TEST_F(MessageBoxes, ButtonsFollowTheDesktopsLanguage) {
+    ASSERT_TRUE(use_framework_translations("de_DE")) << "the system's translations are missing";
+    ui_test::when_modal([] {
+        QMessageBox* box = shown_box();
+        ASSERT_TRUE(box);
+        QStringList texts;
+        for (QAbstractButton* button : box->buttons()) {
+            texts << button->text();
+        }
+        EXPECT_EQ(texts, (QStringList{"&Ja", "&Nein"}));
+        box->buttons().at(1)->click();
+    });
+    EXPECT_EQ(MessageBox(nullptr, "Wirklich beenden?", "Installer", MB_YESNO | MB_ICONQUESTION), IDNO);
+
+    EXPECT_FALSE(use_framework_translations("C"));  // back to the framework's English texts
+    ui_test::when_modal([] {
+        QMessageBox* box = shown_box();
+        ASSERT_TRUE(box);
+        EXPECT_EQ(box->buttons().at(0)->text(), "OK");
+        box->buttons().at(0)->click();
+    });
+    EXPECT_EQ(MessageBox(nullptr, "text", "caption", MB_OK), IDOK);
+}
