@@ -14,6 +14,7 @@
 #include <boost/system/error_code.hpp>
 
 #include <cassert>
+#include <cstdlib>
 
 namespace platform::ui {
 namespace {
@@ -50,6 +51,16 @@ void application_instance::make(int& argc, char** argv) {
 }
 
 application_instance::~application_instance() = default;
+
+bool graphical_session_available() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) {
+            return true;
+        }
+    }
+    return false;
+}
 
 bool use_framework_translations(const std::string& locale) {
     static std::unique_ptr<QTranslator> current;

@@ -17,6 +17,10 @@ class CWnd;
 // theme, no quitting when the last window closes (windows close as they end, and the application's
 // loop ends on a quit request, as on Windows). When a Qt application exists already, it is used
 // and left alone.
+// Whether windows can be shown: a display server is named (DISPLAY, WAYLAND_DISPLAY), or a window
+// system plug-in is chosen explicitly (QT_QPA_PLATFORM, e.g. offscreen).
+bool graphical_session_available();
+
 // Loads the system's translations of the framework's own texts (message box buttons) for a locale
 // such as "de_DE", in place of those loaded before. False, leaving the texts in English, when the
 // system has none for it. The application instance loads them for the desktop's locale.
