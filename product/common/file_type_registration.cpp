@@ -2,8 +2,8 @@
 
 #include "platform/kernel/atomic_file.hpp"
 #include "platform/registry/key.hpp"
-#include "platform/shell/shell_link.hpp"
 #include "platform/shell/known_folders.hpp"
+#include "platform/shell/shell_link.hpp"
 
 #include <boost/filesystem/operations.hpp>
 
@@ -102,6 +102,7 @@ std::error_code write_whole_file(const fs::path& file, const std::string& text) 
         return {fs_error.value(), std::generic_category()};
     }
     platform::kernel::atomic_file out(file);
+    out.set_permissions(0644);  // every user's desktop reads the file type
     out.write(std::as_bytes(std::span(text.data(), text.size())));
     if (!out.commit()) {
         return out.error() ? out.error() : std::make_error_code(std::errc::io_error);

@@ -5,6 +5,7 @@
 //   quillon /Register /Background [/update=V]   registers the document type; exit code -10
 //
 // While it runs, the program holds one count of the running-instance counter.
+#include "platform/kernel/file_modes.hpp"
 #include "registration.hpp"
 #include "running_instance.hpp"
 
@@ -112,6 +113,8 @@ void show_document(const std::string& name) {
 int main(int argc, char** argv) {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     try {
+        // The document type is registered for every user of the machine.
+        platform::kernel::use_shared_file_modes();
         quillon::running_instance instance;
         if (const auto request = quillon::parse_registration(arguments)) {
             return quillon::run_registration(*request);

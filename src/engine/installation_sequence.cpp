@@ -14,6 +14,7 @@
 #include "payload/extraction.hpp"
 #include "payload/find_payload.hpp"
 #include "platform/kernel/file_attributes.hpp"
+#include "platform/kernel/file_modes.hpp"
 #include "platform/shell/path_functions.hpp"
 #include "platform/ui/wait_cursor.hpp"
 #include "startup/format_text.hpp"
@@ -130,6 +131,8 @@ bool InstallIntoTemporaryFolder(CInstallApp& app, InstallProgressPage& page, std
 }  // namespace
 
 bool RunInstallationFrom(CInstallApp& app, InstallProgressPage& page, std::istream& payloadSource) {
+    // Everything installed is for every user of the machine.
+    kernel::use_shared_file_modes();
     page.m_strMainProgramPath.clear();
     page.m_strUninstallerPath.clear();
     page.AppendLogLine(std::string(), true);

@@ -75,6 +75,7 @@ bool UninstallLog::Write(const boost::filesystem::path& file, const std::string&
         bytes.push_back(static_cast<char>(unit >> 8));
     }
     kernel::atomic_file out(file);
+    out.set_permissions(0644);  // read by every user's uninstaller, like the files it lists
     out.write(std::as_bytes(std::span(bytes)));
     const bool written = out.is_open() &&
                          !kernel::set_file_attributes(out.temporary_path(),
