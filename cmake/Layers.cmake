@@ -17,6 +17,11 @@ function(quillon_layer name dir)
   endif()
 endfunction()
 
+# The window system's runtime folder of the tests lives in the build tree, not in the system's
+# temporary folder.
+file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/runtime)
+file(CHMOD ${PROJECT_BINARY_DIR}/runtime PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+
 # One GoogleTest executable per test folder, made of all its *_test.cpp files.
 function(quillon_test_folder name dir)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
@@ -28,7 +33,8 @@ function(quillon_test_folder name dir)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} quillon_resources quillon_test_support GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE QUILLON_BINARY_DIR="${PROJECT_BINARY_DIR}"
                                              QUILLON_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT
+                       "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${PROJECT_BINARY_DIR}/runtime")
 endfunction()
 
 # Adds every sub-folder of dir that has a CMakeLists.txt.

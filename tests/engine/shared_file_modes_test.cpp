@@ -29,8 +29,10 @@ protected:
         return files;
     }
 
-    // The files an ordinary account (nobody, uid 65534) cannot open for reading.
-    static int UnreadableByOthers(const std::vector<fs::path>& files) {
+    // The files an ordinary account (nobody, uid 65534) cannot open for reading, each reached from
+    // the machine's root folder, so that the private folders the sandbox lives in do not count.
+    int UnreadableByOthers(const std::vector<fs::path>& files) const {
+        const int root = ::open(machine.root().c_str(), O_PATH | O_DIRECTORY);
         const pid_t child = ::fork();
         if (child == 0) {
             if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
@@ -38,7 +40,7 @@ protected:
             }
             int unreadable = 0;
             for (const auto& file : files) {
-                const int fd = ::open(file.c_str(), O_RDONLY);
+                const int fd = ::openat(root, file.lexically_relative(machine.root()).c_str(), O_RDONLY);
                 if (fd < 0) {
                     std::fprintf(stderr, "not readable by others: %s\n", file.c_str());
                     ++unreadable;
@@ -50,6 +52,7 @@ protected:
         }
         int status = 0;
         ::waitpid(child, &status, 0);
+        ::close(root);
         return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
     }
 };

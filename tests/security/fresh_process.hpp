@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/kernel/dynamic_library.hpp"
+#include "support/security_fixtures.hpp"
 
 #include <grp.h>
 #include <sys/prctl.h>
@@ -22,6 +23,7 @@ inline constexpr const char* without_add_access_allowed_ace_ex = "variants/witho
 
 inline void use_fresh_processes() {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    (void)temp_folder_base();  // made before the first fresh process, which then uses it
 }
 
 // Makes the process load "advapi32.dll" from the build folder of the given variant.

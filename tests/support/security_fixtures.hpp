@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -17,12 +18,40 @@
 
 namespace test_support {
 
-// A fresh folder under the temporary folder, removed with everything in it when the object goes.
+// The folder that holds every temp_folder of this test program. A test part run in a fresh process
+// ends without running destructors, so its folders live under the parent's (named to the children
+// through the environment), which the parent removes when it ends.
+inline const boost::filesystem::path& temp_folder_base() {
+    struct base {
+        boost::filesystem::path path;
+        bool owned = false;
+        ~base() {
+            if (owned) {
+                boost::system::error_code ignored;
+                boost::filesystem::remove_all(path, ignored);
+            }
+        }
+    };
+    static const base folder = [] {
+        constexpr const char* variable = "VN_SECURITY_TEST_FOLDER";
+        if (const char* inherited = std::getenv(variable); inherited && *inherited) {
+            return base{inherited, false};
+        }
+        base made{
+            boost::filesystem::temp_directory_path() / boost::filesystem::unique_path("vn-security-%%%%-%%%%-%%%%"),
+            true};
+        boost::filesystem::create_directories(made.path);
+        ::setenv(variable, made.path.c_str(), 1);
+        return made;
+    }();
+    return folder.path;
+}
+
+// A fresh folder, removed with everything in it when the object goes.
 class temp_folder {
 public:
     temp_folder() {
-        m_path =
-            boost::filesystem::temp_directory_path() / boost::filesystem::unique_path("vn-security-%%%%-%%%%-%%%%");
+        m_path = temp_folder_base() / boost::filesystem::unique_path("%%%%-%%%%-%%%%");
         boost::filesystem::create_directories(m_path);
     }
     ~temp_folder() {
