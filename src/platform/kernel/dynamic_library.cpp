@@ -146,7 +146,8 @@ bool same_file(const fs::path& a, const fs::path& b) {
 // The error of a failed dlopen of a file that exists: its own format, or a library it needs.
 std::error_code load_failure() {
     const char* reason = dlerror();
-    const bool missing_dependency = reason && std::string(reason).find("cannot open shared object") != std::string::npos;
+    const bool missing_dependency =
+        reason && std::string(reason).find("cannot open shared object") != std::string::npos;
     return make_error(missing_dependency ? error_mod_not_found : error_bad_exe_format);
 }
 

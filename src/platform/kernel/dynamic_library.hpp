@@ -2,9 +2,9 @@
 // for LoadLibraryExW, GetModuleHandleW, GetProcAddress and FreeLibrary.
 //
 // A bare file name is searched in the default directories: the libraries the program carries inside
-// its own file (embedded_library.hpp), then the program's own folder, then the system folder R/usr/lib. File names are not case-sensitive, as on the system the installer was written
-// for: a request for "DSETUP.dll" finds "DSetup.dll". Failures carry the Windows error codes in
-// dynamic_library_category().
+// its own file (embedded_library.hpp), then the program's own folder, then the system folder R/usr/lib. File names are
+// not case-sensitive, as on the system the installer was written for: a request for "DSETUP.dll" finds "DSetup.dll".
+// Failures carry the Windows error codes in dynamic_library_category().
 #pragma once
 
 #include <boost/filesystem/path.hpp>
@@ -74,8 +74,8 @@ public:
     explicit operator bool() const { return m_handle != nullptr; }
 
     // When not empty, a bare name is looked up in this folder alone instead of the default
-    // directories and the carried libraries. Tests point it at a build of a library variant, or at an empty folder; the program
-    // itself never sets it.
+    // directories and the carried libraries. Tests point it at a build of a library variant, or at an empty folder; the
+    // program itself never sets it.
     static void set_search_folder(const boost::filesystem::path& folder);
 
     // The folders a bare name is looked up in for the given flags, in order.

@@ -5,8 +5,8 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <unistd.h>
 #include <sys/acl.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <boost/filesystem.hpp>
