@@ -291,7 +291,7 @@ dynamic_library dynamic_library::load_from_memory(const std::string& name, std::
         error = make_error(error_mod_not_found);
         return {};
     }
-    std::string path = "/proc/self/fd/" + std::to_string(memory.get());
+    const std::string path = "/proc/self/fd/" + std::to_string(memory.get());
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         error = load_failure();
@@ -299,7 +299,7 @@ dynamic_library dynamic_library::load_from_memory(const std::string& name, std::
     }
     memory_libraries.push_back({name, std::move(memory), path});
     error.clear();
-    return dynamic_library(handle, std::move(path));
+    return dynamic_library(handle, path);
 }
 
 dynamic_library dynamic_library::find_loaded(const fs::path& name, std::error_code& error) {
