@@ -1,5 +1,6 @@
 #include "platform/kernel/dynamic_library.hpp"
 
+#include "platform/kernel/embedded_library.hpp"
 #include "platform/system/system_paths.hpp"
 
 #include <dlfcn.h>
@@ -49,6 +50,22 @@ std::error_code make_error(int code) {
 
 std::mutex search_folder_mutex;
 fs::path search_folder_setting;
+
+bool search_folder_set() {
+    std::lock_guard lock(search_folder_mutex);
+    return !search_folder_setting.empty();
+}
+
+// Libraries served from memory, by the name they were loaded under. Their memory files stay open
+// for the life of the process: the loader knows each by its /proc/self/fd path, which must never
+// come to name another file.
+struct memory_library {
+    std::string name;
+    unique_fd file;
+    std::string path;
+};
+std::mutex memory_libraries_mutex;
+std::vector<memory_library> memory_libraries;
 
 fs::path program_folder() {
     boost::system::error_code ignored;
@@ -124,6 +141,25 @@ bool same_file(const fs::path& a, const fs::path& b) {
     struct stat sa {};
     struct stat sb {};
     return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// The error of a failed dlopen of a file that exists: its own format, or a library it needs.
+std::error_code load_failure() {
+    const char* reason = dlerror();
+    const bool missing_dependency =
+        reason && std::string(reason).find("cannot open shared object") != std::string::npos;
+    return make_error(missing_dependency ? error_mod_not_found : error_bad_exe_format);
+}
+
+// The path of the library served from memory under this name (not case-sensitive), if any.
+// The caller holds memory_libraries_mutex.
+std::optional<std::string> memory_library_path(const std::string& name) {
+    for (const memory_library& library : memory_libraries) {
+        if (same_name_ignoring_case(library.name, name)) {
+            return library.path;
+        }
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -202,6 +238,13 @@ dynamic_library dynamic_library::load(const fs::path& name, std::uint32_t flags,
         error = make_error(error_invalid_parameter);
         return {};
     }
+    const bool carried_searched =
+        flags == load_default || (flags & (search_default_dirs | search_application_dir)) != 0;
+    if (!has_folder(name) && carried_searched && !search_folder_set()) {
+        if (const auto image = embedded_library_image(name.string())) {
+            return load_from_memory(name.string(), *image, error);
+        }
+    }
     fs::path file;
     if (has_folder(name)) {
         file = resolve_ignoring_case(name);
@@ -223,19 +266,53 @@ dynamic_library dynamic_library::load(const fs::path& name, std::uint32_t flags,
     file = fs::absolute(file);
     void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
-        // The file exists, so a failure is its own format or one of the libraries it needs.
-        const char* reason = dlerror();
-        const bool missing_dependency =
-            reason && std::string(reason).find("cannot open shared object") != std::string::npos;
-        error = make_error(missing_dependency ? error_mod_not_found : error_bad_exe_format);
+        error = load_failure();
         return {};
     }
     error.clear();
     return dynamic_library(handle, file);
 }
 
+dynamic_library dynamic_library::load_from_memory(const std::string& name, std::span<const std::byte> image,
+                                                  std::error_code& error) {
+    if (name.empty() || name.find('/') != std::string::npos) {
+        error = make_error(error_invalid_parameter);
+        return {};
+    }
+    std::lock_guard lock(memory_libraries_mutex);
+    if (const auto path = memory_library_path(name)) {
+        void* handle = dlopen(path->c_str(), RTLD_NOW | RTLD_NOLOAD);
+        error = handle ? std::error_code() : make_error(error_mod_not_found);
+        return handle ? dynamic_library(handle, *path) : dynamic_library();
+    }
+    std::error_code system_error;
+    unique_fd memory = sealed_memory_file(name, image, system_error);
+    if (!memory) {
+        error = make_error(error_mod_not_found);
+        return {};
+    }
+    const std::string path = "/proc/self/fd/" + std::to_string(memory.get());
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        error = load_failure();
+        return {};
+    }
+    memory_libraries.push_back({name, std::move(memory), path});
+    error.clear();
+    return dynamic_library(handle, path);
+}
+
 dynamic_library dynamic_library::find_loaded(const fs::path& name, std::error_code& error) {
     const bool by_path = has_folder(name);
+    if (!by_path) {
+        std::lock_guard lock(memory_libraries_mutex);
+        if (const auto path = memory_library_path(name.string())) {
+            if (void* handle = dlopen(path->c_str(), RTLD_NOW | RTLD_NOLOAD)) {
+                error.clear();
+                return dynamic_library(handle, *path);
+            }
+        }
+    }
     const fs::path file = by_path ? resolve_ignoring_case(name) : fs::path();
     for (const std::string& loaded : loaded_object_names()) {
         const bool match = by_path ? !file.empty() && same_file(file, loaded)

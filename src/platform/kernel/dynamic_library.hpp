@@ -1,15 +1,17 @@
 // Loading shared libraries by file name or path and looking up their entry points by name. Stands in
 // for LoadLibraryExW, GetModuleHandleW, GetProcAddress and FreeLibrary.
 //
-// A bare file name is searched in the default directories: the program's own folder, then the system
-// folder R/usr/lib. File names are not case-sensitive, as on the system the installer was written
-// for: a request for "DSETUP.dll" finds "DSetup.dll". Failures carry the Windows error codes in
-// dynamic_library_category().
+// A bare file name is searched in the default directories: the libraries the program carries inside
+// its own file (embedded_library.hpp), then the program's own folder, then the system folder R/usr/lib. File names are
+// not case-sensitive, as on the system the installer was written for: a request for "DSETUP.dll" finds "DSetup.dll".
+// Failures carry the Windows error codes in dynamic_library_category().
 #pragma once
 
 #include <boost/filesystem/path.hpp>
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -48,6 +50,12 @@ public:
     // select; a name with a folder is taken as a path. Empty on failure, with the error set.
     static dynamic_library load(const boost::filesystem::path& name, std::uint32_t flags, std::error_code& error);
 
+    // Loads a library from its bytes through a sealed memory file, known afterwards by `name`: a later
+    // find_loaded of that name finds it, and a later call with the same name returns it again.
+    // Empty on failure, with the error set.
+    static dynamic_library load_from_memory(const std::string& name, std::span<const std::byte> image,
+                                            std::error_code& error);
+
     // A library this process has loaded already, matched by its file name (not case-sensitive) or,
     // for a path, by its file (GetModuleHandleW). The handle holds its own reference, so the library
     // stays loaded while it lives. Empty, with error_mod_not_found, when it is not loaded.
@@ -61,13 +69,13 @@ public:
         return reinterpret_cast<Function*>(entry_point(name, error));
     }
 
-    // The file the library was loaded from.
+    // The file the library was loaded from; for one served from memory, its /proc/self/fd path.
     const boost::filesystem::path& file() const { return m_file; }
     explicit operator bool() const { return m_handle != nullptr; }
 
     // When not empty, a bare name is looked up in this folder alone instead of the default
-    // directories. Tests point it at a build of a library variant, or at an empty folder; the program
-    // itself never sets it.
+    // directories and the carried libraries. Tests point it at a build of a library variant, or at an empty folder; the
+    // program itself never sets it.
     static void set_search_folder(const boost::filesystem::path& folder);
 
     // The folders a bare name is looked up in for the given flags, in order.

@@ -1,10 +1,10 @@
 #include "platform/registry/privilege_check.hpp"
 
+#include "platform/kernel/dynamic_library.hpp"
+#include "platform/kernel/embedded_library.hpp"
 #include "platform/text/utf_convert.hpp"
 
 #include <boost/filesystem/operations.hpp>
-
-#include <dlfcn.h>
 
 #include <cstdint>
 #include <mutex>
@@ -52,8 +52,25 @@ struct security_library {
 };
 
 template <class Function>
-Function bound(void* library, const char* name) {
-    return reinterpret_cast<Function>(dlsym(library, name));
+Function bound(const platform::kernel::dynamic_library* library, const char* name) {
+    std::error_code ignored;
+    return reinterpret_cast<Function>(library->entry_point(name, ignored));
+}
+
+// The library the program carries inside itself, else the one beside the program file. Never freed.
+platform::kernel::dynamic_library* load_security_library() {
+    using platform::kernel::dynamic_library;
+    constexpr const char* name = "advapi32.dll";
+    std::error_code error;
+    if (const auto image = platform::kernel::embedded_library_image(name)) {
+        return new dynamic_library(dynamic_library::load_from_memory(name, *image, error));
+    }
+    boost::system::error_code ec;
+    const auto program = boost::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) {
+        return new dynamic_library();
+    }
+    return new dynamic_library(dynamic_library::load(program.parent_path() / name, 0, error));
 }
 
 // Bound once and kept for the life of the process, as the security code keeps it: the token's
@@ -64,13 +81,8 @@ const security_library* library() {
     static bool loaded = false;
     std::lock_guard lock(guard);
     if (!loaded) {
-        boost::system::error_code ec;
-        const auto program = boost::filesystem::read_symlink("/proc/self/exe", ec);
-        if (ec) {
-            return nullptr;
-        }
-        void* handle = dlopen((program.parent_path() / "advapi32.dll").c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle) {
+        static platform::kernel::dynamic_library* const handle = load_security_library();
+        if (!*handle) {
             return nullptr;
         }
         functions.open_process_token = bound<OpenProcessToken_t>(handle, "OpenProcessToken");

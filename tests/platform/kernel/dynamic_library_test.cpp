@@ -4,12 +4,19 @@
 #include "support/security_fixtures.hpp"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/acl.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <boost/filesystem.hpp>
 
+#include <algorithm>
+#include <cstddef>
 #include <fstream>
+#include <span>
+#include <string_view>
+#include <vector>
 
 namespace fs = boost::filesystem;
 using platform::kernel::dynamic_library;
@@ -115,6 +122,68 @@ TEST(DynamicLibrarySearch, DefaultDirectoriesAreTheProgramFolderThenTheSystemFol
     EXPECT_EQ(folders[0], fs::read_symlink("/proc/self/exe").parent_path());
     EXPECT_EQ(folders[1], root.path() / "usr/lib");
     EXPECT_EQ(dynamic_library::search_folders(platform::kernel::search_system32).size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<std::byte> file_bytes(const fs::path& file) {
+    std::ifstream in(file.string(), std::ios::binary);
+    std::vector<char> chars((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::byte> bytes(chars.size());
+    std::transform(chars.begin(), chars.end(), bytes.begin(), [](char c) { return std::byte(c); });
+    return bytes;
+}
+
+std::span<const std::byte> text_bytes(std::string_view text) {
+    return {reinterpret_cast<const std::byte*>(text.data()), text.size()};
+}
+
+TEST(DynamicLibraryFromMemory, IsFoundByItsNameAndCannotBeChanged) {
+    const auto image = file_bytes(system_library());
+    std::error_code error;
+    const dynamic_library loaded = dynamic_library::load_from_memory("InMemory.dll", image, error);
+    ASSERT_TRUE(loaded) << error.message();
+    void* const address = loaded.entry_point("acl_get_file", error);
+    ASSERT_NE(address, nullptr);
+
+    const dynamic_library by_name = dynamic_library::find_loaded("INMEMORY.DLL", error);
+    ASSERT_TRUE(by_name) << error.message();
+    EXPECT_EQ(by_name.entry_point("acl_get_file", error), address);
+    // The same name serves the same library again, whatever bytes come with it.
+    const dynamic_library again = dynamic_library::load_from_memory("inmemory.dll", text_bytes("other"), error);
+    ASSERT_TRUE(again) << error.message();
+    EXPECT_EQ(again.entry_point("acl_get_file", error), address);
+
+    const int fd = open(loaded.file().c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(fcntl(fd, F_GET_SEALS), F_SEAL_WRITE | F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL);
+    EXPECT_EQ(pwrite(fd, "x", 1, 0), -1);
+    EXPECT_NE(ftruncate(fd, 0), 0);
+    close(fd);
+}
+
+TEST(DynamicLibraryFromMemory, RefusesWhatItCannotLoadAndForgetsIt) {
+    struct refusal {
+        std::string name;
+        std::string image;
+        int code;
+    };
+    const std::vector<refusal> cases = {
+        {"Broken.dll", "plain text, not a library", platform::kernel::error_bad_exe_format},
+        {"Empty.dll", "", platform::kernel::error_bad_exe_format},
+        {"", "x", platform::kernel::error_invalid_parameter},
+        {"sub/Named.dll", "x", platform::kernel::error_invalid_parameter},
+    };
+    for (const refusal& c : cases) {
+        std::error_code error;
+        EXPECT_FALSE(dynamic_library::load_from_memory(c.name, text_bytes(c.image), error)) << c.name;
+        EXPECT_EQ(error, std::error_code(c.code, platform::kernel::dynamic_library_category())) << c.name;
+        if (!c.name.empty()) {
+            EXPECT_FALSE(dynamic_library::find_loaded(c.name, error)) << c.name;
+        }
+    }
 }
 
 }  // namespace
