@@ -45,6 +45,9 @@ void application_instance::make(int& argc, char** argv) {
     // The same look on every desktop: the dialogs' layout is computed for this style and palette.
     QApplication::setDesktopSettingsAware(false);
     QApplication::setStyle(QStringLiteral("Fusion"));
+    // Plug-ins come from the system's folder only: the program runs as root from wherever it was
+    // downloaded, and a folder beside it is no place to load code from.
+    QCoreApplication::setLibraryPaths({QLibraryInfo::path(QLibraryInfo::PluginsPath)});
     m_app = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     use_framework_translations(QLocale::system().name().toStdString());
