@@ -1,7 +1,12 @@
 # Every layer of the program is one static library made of all the .cpp files of its folder, so that
 # a new file needs no edit here. Folders listed in EXCLUDE are built by their own CMakeLists.txt.
+# The layers under src/ are recorded in the order they are made, lowest first, for the include check.
 function(quillon_layer name dir)
   cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/src ${dir})
+  if(NOT folder MATCHES "^\\.\\.")
+    set_property(GLOBAL APPEND PROPERTY QUILLON_LAYER_FOLDERS ${folder})
+  endif()
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   foreach(excluded IN LISTS ARG_EXCLUDE)
     list(FILTER sources EXCLUDE REGEX "^${dir}/${excluded}/")
