@@ -45,12 +45,7 @@ protected:
         for (const auto& line : lines) {
             text += platform::text::utf8_to_utf16(line) + u"\r\n";
         }
-        std::string bytes;
-        for (char16_t unit : text) {
-            bytes.push_back(static_cast<char>(unit & 0xFF));
-            bytes.push_back(static_cast<char>(unit >> 8));
-        }
-        return bytes;
+        return platform::text::utf16le_bytes(text);
     }
 
     std::vector<std::string> Header(const std::string& product) const {
