@@ -1,5 +1,6 @@
 #include "uninstall_log/same_item.hpp"
 
+#include "platform/shell/path_functions.hpp"
 #include "platform/text/utf_convert.hpp"
 #include "uninstall_log/flat_hash_index.hpp"
 
@@ -19,16 +20,12 @@ std::string NormalAbsolute(const std::string& path) {
         text = boost::filesystem::current_path(ec).string() + "/" + text;
     }
     std::vector<std::string_view> parts;
-    std::string_view rest(text);
-    while (!rest.empty()) {
-        const auto slash = rest.find('/');
-        const std::string_view part = rest.substr(0, slash);
-        rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
+    for (const std::string_view part : platform::shell::path_elements(text)) {
         if (part == "..") {
             if (!parts.empty()) {
                 parts.pop_back();
             }
-        } else if (!part.empty() && part != ".") {
+        } else if (part != ".") {
             parts.push_back(part);
         }
     }
