@@ -1,19 +1,30 @@
 # Every layer of the program is one static library made of all the .cpp files of its folder, so that
 # a new file needs no edit here. Folders listed in EXCLUDE are built by their own CMakeLists.txt.
+# The layers under src/ are recorded in the order they are made, lowest first, for the include check.
 function(quillon_layer name dir)
   cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/src ${dir})
+  if(NOT folder MATCHES "^\\.\\.")
+    set_property(GLOBAL APPEND PROPERTY QUILLON_LAYER_FOLDERS ${folder})
+  endif()
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${dir}/*.cpp)
   foreach(excluded IN LISTS ARG_EXCLUDE)
     list(FILTER sources EXCLUDE REGEX "^${dir}/${excluded}/")
   endforeach()
+  # Only the test support library, which lives in tests/, gives that folder to what links it: the
+  # program's own layers see src/ alone, so none of them can include a test header.
+  set(include_folders ${PROJECT_SOURCE_DIR}/src)
+  if(dir MATCHES "^${PROJECT_SOURCE_DIR}/tests/")
+    list(APPEND include_folders ${PROJECT_SOURCE_DIR}/tests)
+  endif()
   if(sources)
     add_library(${name} STATIC ${sources})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+    target_include_directories(${name} PUBLIC ${include_folders})
   else()
     add_library(${name} INTERFACE)
     target_link_libraries(${name} INTERFACE ${ARG_DEPS})
-    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+    target_include_directories(${name} INTERFACE ${include_folders})
   endif()
 endfunction()
 

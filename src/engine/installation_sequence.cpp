@@ -11,6 +11,7 @@
 #include "engine/temporary_files.hpp"
 #include "engine/temporary_folder.hpp"
 #include "engine/uninstall_key.hpp"
+#include "identity/product_identity.hpp"
 #include "payload/extraction.hpp"
 #include "payload/find_payload.hpp"
 #include "platform/kernel/file_attributes.hpp"
@@ -20,7 +21,6 @@
 #include "startup/format_text.hpp"
 #include "startup/install_app.hpp"
 #include "startup/language_texts.hpp"
-#include "startup/product_identity.hpp"
 
 #include <boost/filesystem/operations.hpp>
 

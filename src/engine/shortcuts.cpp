@@ -3,6 +3,7 @@
 #include "engine/engine_texts.hpp"
 #include "engine/install_progress_page.hpp"
 #include "engine/step_report.hpp"
+#include "identity/product_identity.hpp"
 #include "platform/shell/known_folders.hpp"
 #include "platform/shell/path_functions.hpp"
 #include "platform/shell/shell_link.hpp"
@@ -10,7 +11,6 @@
 #include "startup/format_text.hpp"
 #include "startup/install_app.hpp"
 #include "startup/language_texts.hpp"
-#include "startup/product_identity.hpp"
 
 namespace shell = platform::shell;
 

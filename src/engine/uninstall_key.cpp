@@ -1,9 +1,9 @@
 #include "engine/uninstall_key.hpp"
 
 #include "engine/install_progress_page.hpp"
+#include "identity/product_identity.hpp"
 #include "platform/registry/key.hpp"
 #include "startup/install_app.hpp"
-#include "startup/product_identity.hpp"
 
 namespace reg = platform::registry;
 

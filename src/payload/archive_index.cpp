@@ -1,7 +1,7 @@
 #include "payload/archive_index.hpp"
 
 #include "payload/compress_error.hpp"
-#include "payload/utf16_text.hpp"
+#include "platform/text/utf_convert.hpp"
 
 namespace payload {
 
@@ -29,7 +29,8 @@ public:
         if (units > remaining() / 2) {
             throw compress_failure(compress_errc::unexpected);
         }
-        auto converted = utf16le_to_utf8(take(std::size_t{units} * 2), units);
+        const std::size_t size = std::size_t{units} * 2;
+        auto converted = platform::text::utf16_to_utf8_strict(platform::text::utf16le_units({take(size), size}));
         if (!converted) {
             throw compress_failure(compress_errc::unexpected);
         }

@@ -10,8 +10,6 @@
 #include <boost/filesystem/operations.hpp>
 #include <boost/system/system_error.hpp>
 
-#include <unistd.h>
-
 #include <array>
 #include <cerrno>
 #include <thread>
@@ -93,25 +91,21 @@ void open_folder_access(const fs::path& folder, access_folder_list& access) noex
 
 std::uint32_t file_crc32(const fs::path& path) {
     std::error_code error;
-    const auto fd = kernel::open_shared_file(path, kernel::file_access::read, error);
+    auto fd = kernel::open_shared_file(path, kernel::file_access::read, error);
     if (!fd) {
         throw file_error(error, path, "cannot open the file to check it");
     }
+    kernel::file_input_buf input(std::move(fd));
     boost::crc_32_type crc;
     std::array<char, read_block_size> block{};
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), block.data(), block.size());
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw file_error(kernel::fail_with_errno(errno, path), path, "cannot read the file to check it");
+    try {
+        while (const std::streamsize got = input.sgetn(block.data(), static_cast<std::streamsize>(block.size()))) {
+            crc.process_bytes(block.data(), static_cast<std::size_t>(got));
         }
-        if (got == 0) {
-            return crc.checksum();
-        }
-        crc.process_bytes(block.data(), static_cast<std::size_t>(got));
+    } catch (const std::system_error& failure) {
+        throw file_error(failure.code(), path, "cannot read the file to check it");
     }
+    return crc.checksum();
 }
 
 std::uint32_t file_crc32_retrying(const fs::path& path, int retries, std::chrono::milliseconds pause) {

@@ -1,5 +1,6 @@
 #include "startup/install_app.hpp"
 
+#include "identity/product_identity.hpp"
 #include "platform/kernel/win32_error.hpp"
 #include "platform/registry/key.hpp"
 #include "platform/shell/known_folders.hpp"
@@ -12,7 +13,6 @@
 #include "startup/language_catalogue.hpp"
 #include "startup/language_texts.hpp"
 #include "startup/process_guards.hpp"
-#include "startup/product_identity.hpp"
 #include "startup/startup_error.hpp"
 #include "startup/startup_ui.hpp"
 

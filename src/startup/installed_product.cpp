@@ -1,7 +1,7 @@
 #include "startup/installed_product.hpp"
 
+#include "identity/product_identity.hpp"
 #include "platform/registry/key.hpp"
-#include "startup/product_identity.hpp"
 
 #include <boost/filesystem/operations.hpp>
 #include <boost/system/error_code.hpp>

@@ -1,6 +1,6 @@
 #include "startup/previous_installation.hpp"
 
-#include "startup/product_identity.hpp"
+#include "identity/product_identity.hpp"
 
 PreviousInstallation ComparePreviousVersion(const VersionInfo& installed) {
     if (!installed.HasFixedInfo()) {

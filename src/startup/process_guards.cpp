@@ -4,12 +4,11 @@
 #include "platform/locale/locale_ids.hpp"
 #include "platform/locale/user_locale.hpp"
 #include "platform/text/path_encoding.hpp"
+#include "platform/ui/application.hpp"
 #include "platform/ui/framework_constants.hpp"
 #include "startup/application_id.hpp"
 #include "startup/instance_counter.hpp"
 #include "startup/startup_ui.hpp"
-
-#include <QtGlobal>
 
 #include <boost/filesystem/path.hpp>
 
@@ -127,7 +126,7 @@ void SetUpApplication() {
     std::call_once(once, [] {
         // The library in use, not the one built against: an older one loaded at run time lacks
         // what the dialogs rely on.
-        if (UiLibraryVersion(qVersion()) < kMinimumUiVersion) {
+        if (UiLibraryVersion(platform::ui::framework_library_version()) < kMinimumUiVersion) {
             StopIncompatible();
         }
         // The controls need no registration, and no COM calls are made: the id and the count remain.

@@ -7,8 +7,6 @@
 #include "platform/ui/window.hpp"
 #include "startup/refreshable_window.hpp"
 
-#include <QCoreApplication>
-
 #include <optional>
 
 namespace ui = platform::ui;
@@ -34,7 +32,7 @@ int ShowAppMessage(const std::string& text, unsigned type) {
 void UseProgramIcon() {
     static const std::optional<ui::CPicture> icon = ui::CPicture::LoadIcon(kProgramIconId);
     ui::CWinApp* app = ui::AfxGetApp();
-    if (icon && app && QCoreApplication::instance()) {
+    if (icon && app && ui::application_exists()) {
         app->SetAppIcon(*icon);
     }
 }

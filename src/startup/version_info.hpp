@@ -43,7 +43,6 @@ public:
     std::string GetDisplayText() const;
 
     bool HasFixedInfo() const { return m_fixedInfo.has_value(); }
-    const platform::version::fixed_file_info* GetFixedInfo() const { return m_fixedInfo ? &*m_fixedInfo : nullptr; }
 
 private:
     explicit VersionInfo(std::vector<std::byte> ownedBlock);

@@ -1,10 +1,10 @@
 // Undoing a failed run from its recorded entries, newest first.
+#include "identity/product_identity.hpp"
 #include "platform/kernel/file_attributes.hpp"
 #include "platform/kernel/file_operations.hpp"
 #include "platform/registry/key.hpp"
 #include "platform/shell/change_notify.hpp"
 #include "security/scoped_privilege.hpp"
-#include "startup/product_identity.hpp"
 #include "uninstall_log/backups.hpp"
 #include "uninstall_log/same_item.hpp"
 #include "uninstall_log/uninstall_log.hpp"

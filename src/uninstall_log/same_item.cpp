@@ -1,16 +1,13 @@
 #include "uninstall_log/same_item.hpp"
 
+#include "platform/shell/path_functions.hpp"
 #include "platform/text/utf_convert.hpp"
 #include "uninstall_log/flat_hash_index.hpp"
-
-#include <dirent.h>
-#include <sys/stat.h>
 
 #include <boost/filesystem/operations.hpp>
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -23,16 +20,12 @@ std::string NormalAbsolute(const std::string& path) {
         text = boost::filesystem::current_path(ec).string() + "/" + text;
     }
     std::vector<std::string_view> parts;
-    std::string_view rest(text);
-    while (!rest.empty()) {
-        const auto slash = rest.find('/');
-        const std::string_view part = rest.substr(0, slash);
-        rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
+    for (const std::string_view part : platform::shell::path_elements(text)) {
         if (part == "..") {
             if (!parts.empty()) {
                 parts.pop_back();
             }
-        } else if (!part.empty() && part != ".") {
+        } else if (part != ".") {
             parts.push_back(part);
         }
     }
@@ -74,30 +67,24 @@ private:
 }  // namespace
 
 std::optional<ItemId> ExistingItem(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        return std::nullopt;
-    }
-    return ItemId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return platform::kernel::identity_of(path);
 }
 
 namespace {
 
 FolderListing::FolderListing(const std::string& folder, const std::optional<ItemId>& item) {
-    const std::unique_ptr<DIR, int (*)(DIR*)> dir(item ? ::opendir(folder.c_str()) : nullptr, ::closedir);
-    if (!dir) {
+    const auto add = [this](const platform::kernel::folder_entry& entry) {
+        m_entries.push_back({static_cast<std::uint32_t>(m_names.size()), static_cast<std::uint32_t>(entry.name.size()),
+                             entry.inode, entry.regular_file});
+        m_names += entry.name;
+    };
+    if (!item || !platform::kernel::list_folder(folder, add)) {
         m_exists = item.has_value();
         m_unreadable = m_exists;
         return;
     }
     m_exists = true;
     m_device = item->device;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string_view name(entry->d_name);
-        m_entries.push_back({static_cast<std::uint32_t>(m_names.size()), static_cast<std::uint32_t>(name.size()),
-                             static_cast<std::uint64_t>(entry->d_ino), entry->d_type == DT_REG});
-        m_names += name;
-    }
     m_byName.Reserve(m_entries.size());
     for (std::uint32_t i = 0; i < m_entries.size(); ++i) {
         m_byName.Insert(HashText(std::string_view(m_names).substr(m_entries[i].offset, m_entries[i].length)), i);

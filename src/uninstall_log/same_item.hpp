@@ -3,6 +3,8 @@
 // items that do not exist do when their absolute, normalised forms match ignoring case.
 #pragma once
 
+#include "platform/kernel/folder_listing.hpp"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -11,11 +13,7 @@
 #include <vector>
 
 // The device and inode of an existing item; empty when nothing exists at the path.
-struct ItemId {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    bool operator==(const ItemId&) const = default;
-};
+using ItemId = platform::kernel::file_identity;
 std::optional<ItemId> ExistingItem(const std::string& path);
 
 // What a batch lookup learnt of one path: whether it was looked up, and the item found there.

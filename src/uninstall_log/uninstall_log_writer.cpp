@@ -1,9 +1,9 @@
 // Writing "Uninstall.ulog" at the end of an installation.
+#include "identity/product_identity.hpp"
 #include "platform/kernel/atomic_file.hpp"
 #include "platform/kernel/file_attributes.hpp"
 #include "platform/kernel/file_operations.hpp"
 #include "platform/text/utf_convert.hpp"
-#include "startup/product_identity.hpp"
 #include "uninstall_log/log_merge.hpp"
 #include "uninstall_log/uninstall_log.hpp"
 

@@ -1,6 +1,7 @@
 #include "wizard/dlg_install.hpp"
 
 #include "engine/installation_sequence.hpp"
+#include "identity/product_identity.hpp"
 #include "platform/shell/path_functions.hpp"
 #include "platform/ui/data_exchange.hpp"
 #include "platform/ui/edit.hpp"
@@ -9,7 +10,6 @@
 #include "startup/format_text.hpp"
 #include "startup/install_app.hpp"
 #include "startup/language_texts.hpp"
-#include "startup/product_identity.hpp"
 #include "wizard/session.hpp"
 #include "wizard/wizard_texts.hpp"
 

@@ -1,12 +1,12 @@
 #include "wizard/dlg_path.hpp"
 
+#include "identity/product_identity.hpp"
 #include "platform/shell/path_functions.hpp"
 #include "platform/ui/data_exchange.hpp"
 #include "platform/ui/edit.hpp"
 #include "startup/format_text.hpp"
 #include "startup/install_app.hpp"
 #include "startup/language_texts.hpp"
-#include "startup/product_identity.hpp"
 #include "wizard/folder_browser.hpp"
 #include "wizard/session.hpp"
 #include "wizard/wizard_texts.hpp"

@@ -1,5 +1,6 @@
 #include "wizard/dlg_shortcut.hpp"
 
+#include "identity/product_identity.hpp"
 #include "platform/shell/known_folders.hpp"
 #include "platform/shell/path_functions.hpp"
 #include "platform/ui/data_exchange.hpp"
@@ -7,7 +8,6 @@
 #include "startup/format_text.hpp"
 #include "startup/install_app.hpp"
 #include "startup/language_texts.hpp"
-#include "startup/product_identity.hpp"
 #include "wizard/folder_browser.hpp"
 #include "wizard/session.hpp"
 #include "wizard/wizard_texts.hpp"

@@ -1,5 +1,6 @@
 #include "wizard/dlg_start.hpp"
 
+#include "identity/product_identity.hpp"
 #include "platform/ui/combo_box.hpp"
 #include "platform/ui/framework_constants.hpp"
 #include "platform/ui/picture.hpp"
@@ -7,7 +8,6 @@
 #include "startup/install_app.hpp"
 #include "startup/language_catalogue.hpp"
 #include "startup/language_texts.hpp"
-#include "startup/product_identity.hpp"
 #include "wizard/session.hpp"
 #include "wizard/wizard_texts.hpp"
 

@@ -25,14 +25,8 @@ std::vector<std::string_view> ElementsOf(std::string_view path) {
     if (!path.empty() && path.front() == '/') {
         elements.push_back(path.substr(0, 1));
     }
-    std::size_t at = 0;
-    while (at < path.size()) {
-        const std::size_t end = std::min(path.find('/', at), path.size());
-        if (end > at) {
-            elements.push_back(path.substr(at, end - at));
-        }
-        at = end + 1;
-    }
+    const auto named = shell::path_elements(path);
+    elements.insert(elements.end(), named.begin(), named.end());
     return elements;
 }
 

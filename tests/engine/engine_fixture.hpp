@@ -5,6 +5,7 @@
 #include "recording_page.hpp"
 #include "startup/install_app.hpp"
 #include "startup/language_catalogue.hpp"
+#include "support/file_content.hpp"
 #include "support/sandbox_machine.hpp"
 
 #include <acl/libacl.h>
@@ -42,15 +43,9 @@ protected:
     boost::filesystem::path Desktop() const { return machine.home() / "Desktop"; }
 
 public:
-    static std::string ReadFile(const boost::filesystem::path& path) {
-        std::ifstream in(path.string(), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << in.rdbuf();
-        return bytes.str();
-    }
+    static std::string ReadFile(const boost::filesystem::path& path) { return test_support::read_file(path); }
     static void WriteFile(const boost::filesystem::path& path, const std::string& bytes) {
-        boost::filesystem::create_directories(path.parent_path());
-        std::ofstream(path.string(), std::ios::binary) << bytes;
+        ASSERT_TRUE(test_support::write_file(path, bytes)) << path;
     }
 
 protected:

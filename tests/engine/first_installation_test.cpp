@@ -1,8 +1,8 @@
 #include "engine/installation_sequence.hpp"
+#include "identity/product_identity.hpp"
 #include "installation_fixture.hpp"
 #include "platform/kernel/file_attributes.hpp"
 #include "platform/text/utf_convert.hpp"
-#include "startup/product_identity.hpp"
 #include "support/machine_snapshot.hpp"
 
 #include <gtest/gtest.h>

@@ -20,6 +20,7 @@
 #include <boost/crc.hpp>
 #include <boost/filesystem/operations.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -98,12 +99,8 @@ protected:
     // The installed uninstall log's text (UTF-16 in the file).
     std::string InstalledLogText() const {
         const std::string bytes = ReadFile(InstalledLog());
-        std::u16string text;
-        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-            text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                          static_cast<unsigned char>(bytes[i + 1]) << 8);
-        }
-        return platform::text::utf16_to_utf8(text);
+        const std::string_view afterMark = std::string_view(bytes).substr(std::min<std::size_t>(2, bytes.size()));
+        return platform::text::utf16_to_utf8(platform::text::utf16le_units(afterMark));
     }
 
     // A new installer started on this machine: start-up finds the installed product and its version,

@@ -1,7 +1,7 @@
 #include "engine/registration_run.hpp"
 
 #include "engine_fixture.hpp"
-#include "startup/product_identity.hpp"
+#include "identity/product_identity.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
+#include "identity/product_identity.hpp"
 #include "installation_fixture.hpp"
 #include "startup/installed_product.hpp"
 #include "startup/previous_installation.hpp"
-#include "startup/product_identity.hpp"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,7 @@
 #include "payload/entry_files.hpp"
 #include "platform/kernel/shared_file.hpp"
 #include "platform/kernel/win32_error.hpp"
+#include "support/file_content.hpp"
 #include "support/sandbox_machine.hpp"
 #include "support/security_fixtures.hpp"
 
@@ -35,10 +36,7 @@ std::string noise(std::size_t size, unsigned seed) {
     return bytes;
 }
 
-std::string read_file(const fs::path& path) {
-    fs::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test_support::read_file;
 
 std::string getfacl(const fs::path& path) {
     return test_support::command_output("getfacl -p '" + path.string() + "' 2>/dev/null");

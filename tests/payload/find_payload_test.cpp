@@ -2,6 +2,7 @@
 #include "archive_format.hpp"
 #include "payload/verify_payload.hpp"
 #include "platform/resources/resource_module.hpp"
+#include "support/file_content.hpp"
 
 #include <gtest/gtest.h>
 
@@ -18,16 +19,8 @@ namespace {
 // Set in a copy of this program that carries a payload: the file holding the expected bytes.
 constexpr const char* expected_payload_variable = "QUILLON_TEST_EXPECTED_PAYLOAD";
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path.string(), std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void write_file(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path.string(), std::ios::binary) << bytes;
-}
+using test_support::read_file;
+using test_support::write_file;
 
 int run(const std::string& command) {
     const int status = std::system(command.c_str());

@@ -5,6 +5,7 @@
 
 #include "platform/kernel/temp_files.hpp"
 #include "platform/system/system_paths.hpp"
+#include "support/file_content.hpp"
 
 #include <sched.h>
 #include <sys/mount.h>
@@ -38,15 +39,6 @@ public:
 private:
     boost::filesystem::path m_path;
 };
-
-inline void write_file(const boost::filesystem::path& path, const std::string& content) {
-    std::ofstream(path.string(), std::ios::binary) << content;
-}
-
-inline std::string read_file(const boost::filesystem::path& path) {
-    std::ifstream file(path.string(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 // A tmpfs of `size` (mount's notation, "64k") at `folder`, seen by this process only. mounted() is
 // false where the test may not mount (no privilege, no namespaces); such tests skip.

@@ -4,6 +4,7 @@
 #include "platform/process/process_handle.hpp"
 #include "platform/registry/key.hpp"
 #include "platform/sync/named_semaphore.hpp"
+#include "support/file_content.hpp"
 #include "support/machine_snapshot.hpp"
 #include "support/sandbox_machine.hpp"
 #include "uninstall_log/uninstall_log.hpp"
@@ -11,9 +12,6 @@
 #include <boost/filesystem/operations.hpp>
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -23,14 +21,10 @@ using Kind = UninstallLogEntry::Kind;
 
 constexpr const char* uninstall_key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-void write_file(const fs::path& file, const std::string& text = "data") {
-    fs::create_directories(file.parent_path());
-    std::ofstream(file.string(), std::ios::binary) << text;
-}
+using test_support::read_file;
 
-std::string read_text(const fs::path& file) {
-    std::ifstream in(file.string(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+void write_file(const fs::path& file, const std::string& text = "data") {
+    ASSERT_TRUE(test_support::write_file(file, text)) << file;
 }
 
 void set_string(const std::string& key_path, const std::string& name, const std::string& text) {
@@ -181,7 +175,7 @@ TEST_F(Uninstaller, RemovesNothingThroughARelativePath) {
     write_file(home / "rel.desktop");
     write_log();
     EXPECT_EQ(run_uninstaller(home), 1);
-    EXPECT_EQ(read_text(home / "Lang" / "rel.txt"), "the user's own");
+    EXPECT_EQ(read_file(home / "Lang" / "rel.txt"), "the user's own");
     EXPECT_TRUE(fs::exists(home / "rel.desktop"));
     EXPECT_FALSE(fs::exists(install));
     EXPECT_FALSE(fs::exists(data));

@@ -3,6 +3,7 @@
 #include "startup/instance_mutex.hpp"
 
 #include "startup_probe.hpp"
+#include "support/file_content.hpp"
 #include "support/sandbox_machine.hpp"
 #include "support/scoped_env.hpp"
 
@@ -12,7 +13,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <thread>
@@ -27,11 +27,6 @@ protected:
     test_support::scoped_env m_platform{"QT_QPA_PLATFORM", "offscreen"};
     test_support::scoped_env m_language{"LC_ALL", "fr_FR.UTF-8"};  // generated here or not
 };
-
-std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file.string());
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Waits until an installer mutex exists among the named objects (or the installer has ended).
 bool WaitForInstallerMutex(const fs::path& objects, platform::process::process_handle& installer) {
@@ -68,7 +63,7 @@ TEST_F(LoneProgram, GetsPastStartUpWithTheSecurityLibraryFromItsOwnFile) {
     // The installer's mutex is taken only once the security library is bound and start-up has passed;
     // a lone copy that cannot bind it stops at a message box first.
     const bool started = WaitForInstallerMutex(machine.root() / "run/lock/quillon-objects", installer);
-    const std::string maps = ReadAll("/proc/" + std::to_string(installer.id()) + "/maps");
+    const std::string maps = test_support::read_file("/proc/" + std::to_string(installer.id()) + "/maps");
     startup_probe::Kill(installer);
 
     ASSERT_TRUE(started) << "the lone copy did not get past start-up";

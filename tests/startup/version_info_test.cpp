@@ -1,9 +1,9 @@
 #include "startup/version_info.hpp"
 
+#include "identity/product_identity.hpp"
 #include "platform/resources/resource_table.hpp"
 #include "startup/language_catalogue.hpp"
 #include "startup/previous_installation.hpp"
-#include "startup/product_identity.hpp"
 
 #include "program_copy.hpp"
 

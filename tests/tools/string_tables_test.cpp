@@ -4,15 +4,14 @@
 #include "platform/resources/resource_module.hpp"
 #include "platform/resources/string_table.hpp"
 #include "string_source.hpp"
+#include "support/file_content.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -37,12 +36,7 @@ constexpr language languages[] = {
 
 constexpr std::uint32_t directx_update = 1131;  // French only: every other language shows the French text
 
-std::string read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using test_support::read_file;
 
 // A language's texts keyed by their French numbers.
 text_map load_table(const language& lang) {

@@ -3,6 +3,7 @@
 #include "payload/archive_writer.hpp"
 #include "payload/decompression.hpp"
 #include "payload/vn/memstream.hpp"
+#include "support/file_content.hpp"
 #include "support/memory_archive_target.hpp"
 
 #include <gtest/gtest.h>
@@ -25,16 +26,8 @@ int run(const std::string& command) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string read_file(const fs::path& path) {
-    std::ifstream in(path.string(), std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void write_file(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path.string(), std::ios::binary) << bytes;
-}
+using test_support::read_file;
+using test_support::write_file;
 
 class Vnpack : public testing::Test {
 protected:

@@ -1,13 +1,12 @@
 #include "platform/resources/resource_module.hpp"
 #include "platform/resources/string_table.hpp"
+#include "support/file_content.hpp"
 
 #include <gtest/gtest.h>
 
 #include <boost/filesystem.hpp>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace fs = boost::filesystem;
@@ -22,13 +21,6 @@ int run(const std::string& command) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string read(const fs::path& path) {
-    std::ifstream in(path.string(), std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class VnresTool : public testing::Test {
 protected:
     void SetUp() override {
@@ -39,10 +31,6 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    void write(const fs::path& path, const std::string& text) {
-        std::ofstream(path.string(), std::ios::binary) << text;
-    }
-
     fs::path dir;
     fs::path program;
 };
@@ -52,11 +40,11 @@ protected:
 TEST_F(VnresTool, ReplacesAResourceAndTheProgramStillRuns) {
     for (const std::size_t size : {std::size_t{100000}, std::size_t{3}, std::size_t{9000}}) {
         const std::string payload(size, 'p');
-        write(dir / "in", payload);
+        test_support::write_file(dir / "in", payload);
         ASSERT_EQ(run(vnres + " replace " + program.string() + " 260 134 " + (dir / "in").string()), 0);
 
         ASSERT_EQ(run(vnres + " extract " + program.string() + " 260 134 " + (dir / "out").string()), 0);
-        EXPECT_EQ(read(dir / "out"), payload);
+        EXPECT_EQ(test_support::read_file(dir / "out"), payload);
         const auto module = res::resource_module::open(program);
         ASSERT_TRUE(module);
         EXPECT_EQ(res::load_string(*module, 2000), "Installer");  // the other resources are kept
@@ -66,12 +54,12 @@ TEST_F(VnresTool, ReplacesAResourceAndTheProgramStillRuns) {
 }
 
 TEST_F(VnresTool, ReportsErrorsWithoutTouchingTheFile) {
-    const std::string before = read(program);
+    const std::string before = test_support::read_file(program);
     EXPECT_EQ(run(vnres + " extract " + program.string() + " 260 999 " + (dir / "out").string()), 1);
     EXPECT_EQ(run(vnres + " replace " + program.string() + " 260 134 " + (dir / "missing").string()), 1);
     EXPECT_EQ(run(vnres + " list /nonexistent"), 1);
     EXPECT_EQ(run(vnres + " list /bin/sh"), 1);
     EXPECT_EQ(run(vnres + " frobnicate"), 2);
-    EXPECT_EQ(read(program), before);
+    EXPECT_EQ(test_support::read_file(program), before);
     EXPECT_FALSE(fs::exists(dir / "out"));
 }

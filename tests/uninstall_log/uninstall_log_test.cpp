@@ -1,6 +1,7 @@
+#include "uninstall_log/uninstall_log.hpp"
 #include "platform/kernel/file_attributes.hpp"
 #include "platform/text/utf_convert.hpp"
-#include "uninstall_log/uninstall_log.hpp"
+#include "support/file_content.hpp"
 
 #include <gtest/gtest.h>
 
@@ -28,29 +29,13 @@ protected:
         fs::remove_all(dir);
     }
 
-    static std::string ReadBytes(const fs::path& file) {
-        std::ifstream in(file.string(), std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-
-    static void WriteBytes(const fs::path& file, const std::string& bytes) {
-        std::ofstream(file.string(), std::ios::binary) << bytes;
-    }
-
     // The UTF-16LE file image of the given UTF-8 lines, each ended by CR LF.
     static std::string Utf16File(const std::vector<std::string>& lines) {
         std::u16string text = u"\uFEFF";
         for (const auto& line : lines) {
             text += platform::text::utf8_to_utf16(line) + u"\r\n";
         }
-        std::string bytes;
-        for (char16_t unit : text) {
-            bytes.push_back(static_cast<char>(unit & 0xFF));
-            bytes.push_back(static_cast<char>(unit >> 8));
-        }
-        return bytes;
+        return platform::text::utf16le_bytes(text);
     }
 
     std::vector<std::string> Header(const std::string& product) const {
@@ -97,7 +82,7 @@ TEST_F(UninstallLogFile, WritesTheExactFileImage) {
     expected.push_back("0001:0103:1 -- " + (dir / "install/q.bin").string());
     expected.push_back("0002:05ff:1 -- HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon 7");
     expected.push_back("0003:06ff:0 -- HKEY_CLASSES_ROOT\\...");
-    EXPECT_EQ(ReadBytes(log), Utf16File(expected));
+    EXPECT_EQ(test_support::read_file(log), Utf16File(expected));
     EXPECT_EQ(kernel::file_attributes(log), 0x2021u);
 }
 
@@ -127,12 +112,12 @@ TEST_F(UninstallLogFile, ReadsBackWhatItWrote) {
 TEST_F(UninstallLogFile, AnUpdateNamesTheVersionItReplaces) {
     auto lines = Header("Quillon 7.01 -- Update (Quillon 7.00)");
     lines.push_back("0000:00ff:1 -- " + (dir / "install").string());
-    WriteBytes(log, Utf16File(lines));
+    test_support::write_file(log, Utf16File(lines));
     UninstallLog record = ReadBack();
     EXPECT_EQ(record.previousProduct, "Quillon 7.01");
     ASSERT_TRUE(record.Write(log, record.installPath, record.shortcutPath));
     const std::string wanted = Utf16File({"// Install Quillon 7.02b -- Update (Quillon 7.01)"}).substr(2);
-    EXPECT_NE(ReadBytes(log).find(wanted), std::string::npos);
+    EXPECT_NE(test_support::read_file(log).find(wanted), std::string::npos);
     EXPECT_EQ(ReadBack().previousProduct, "Quillon 7.02b");
 }
 
@@ -153,7 +138,7 @@ TEST_F(UninstallLogFile, EightBitLogsReadLikeUtf16Ones) {
         }
         narrow += converted + "\r\n";
     }
-    WriteBytes(log, narrow);
+    test_support::write_file(log, narrow);
     const UninstallLog read = ReadBack();
     EXPECT_EQ(read.previousProduct, "Quillon 7.01");
     ASSERT_EQ(read.previousEntries.size(), 1u);
@@ -176,7 +161,7 @@ TEST_F(UninstallLogFile, MalformedLinesStopTheReadingAndKeepWhatCameBefore) {
         lines.push_back("0000:0101:1 -- /a");
         lines.push_back(c.line);
         lines.push_back("0002:0101:1 -- /c");
-        WriteBytes(log, Utf16File(lines));
+        test_support::write_file(log, Utf16File(lines));
         const UninstallLog read = ReadBack();
         EXPECT_EQ(read.previousEntries.size(), c.entries == 2 ? 3u : 1u) << c.line;
         EXPECT_EQ(read.installPath, (dir / "install").string()) << c.line;
@@ -188,7 +173,7 @@ TEST_F(UninstallLogFile, HeaderRulesDecideWhatIsRead) {
         auto lines = Header("Quillon 7.01");
         lines[0] = "// Uninstall Log File v2";
         lines.push_back("0000:0101:1 -- /a");
-        WriteBytes(log, Utf16File(lines));
+        test_support::write_file(log, Utf16File(lines));
         const UninstallLog read = ReadBack();
         EXPECT_TRUE(read.previousEntries.empty());
         EXPECT_TRUE(read.installPath.empty());
@@ -208,7 +193,7 @@ TEST_F(UninstallLogFile, HeaderRulesDecideWhatIsRead) {
         auto lines = Header("Quillon 7.01");
         lines[3] = "// Install Path : " + (dir / "vanished").string();
         lines.push_back("0000:0101:1 -- /a");
-        WriteBytes(log, Utf16File(lines));
+        test_support::write_file(log, Utf16File(lines));
         const UninstallLog read = ReadBack();
         EXPECT_TRUE(read.installPath.empty());
         EXPECT_EQ(read.shortcutPath, (dir / "menu").string());
@@ -217,7 +202,7 @@ TEST_F(UninstallLogFile, HeaderRulesDecideWhatIsRead) {
     {
         auto lines = Header("Quillon 7.01");
         lines.push_back("0000:0101:1 -- /" + std::string(600, 'x'));  // longer than the line buffer
-        WriteBytes(log, Utf16File(lines));
+        test_support::write_file(log, Utf16File(lines));
         EXPECT_TRUE(ReadBack().previousEntries.empty());
     }
     UninstallLog none;
@@ -277,14 +262,14 @@ TEST_F(UninstallLogFile, ReplacesAReadOnlyLogAndDeletesBackupsEvenWhenWritingFai
     EXPECT_EQ(ReadBack().previousEntries.size(), 2u);
 
     // A log that cannot be written leaves the previous one whole.
-    const std::string before = ReadBytes(log);
+    const std::string before = test_support::read_file(log);
     std::ofstream(backup.string()) << "old";
     UninstallLog failing;
     failing.entries.push_back(Entry(1, "/c"));
     failing.entries.back().backupPath = backup.string();
     EXPECT_FALSE(failing.Write(dir / "no-such-folder" / "Uninstall.ulog", "", ""));
     EXPECT_FALSE(fs::exists(backup));
-    EXPECT_EQ(ReadBytes(log), before);
+    EXPECT_EQ(test_support::read_file(log), before);
 }
 
 TEST_F(UninstallLogFile, IndexesPastFourDigitsGrow) {
@@ -295,7 +280,7 @@ TEST_F(UninstallLogFile, IndexesPastFourDigitsGrow) {
         record.entries.back().path = "/f" + std::to_string(i);
     }
     ASSERT_TRUE(record.Write(log, "", ""));
-    const std::string image = ReadBytes(log);
+    const std::string image = test_support::read_file(log);
     EXPECT_NE(image.find(Utf16File({"10000:01ff:1 -- /f10000"}).substr(2)), std::string::npos);
     EXPECT_EQ(ReadBack().previousEntries.size(), 10001u);
 }

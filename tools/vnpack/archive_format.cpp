@@ -1,6 +1,6 @@
 #include "archive_format.hpp"
 
-#include "payload/utf16_text.hpp"
+#include "platform/text/utf_convert.hpp"
 
 #include <boost/crc.hpp>
 #include <boost/iostreams/copy.hpp>
@@ -34,7 +34,7 @@ archive_bytes& archive_bytes::u64(std::uint64_t value) {
 }
 
 archive_bytes& archive_bytes::text(std::string_view utf8) {
-    const auto converted = payload::utf8_to_utf16(utf8);
+    const auto converted = platform::text::utf8_to_utf16_strict(utf8);
     if (!converted) {
         throw std::invalid_argument("not UTF-8: " + std::string(utf8));
     }

@@ -1,7 +1,7 @@
 #include "manifest.hpp"
 
 #include "payload/entry_path.hpp"
-#include "payload/utf16_text.hpp"
+#include "platform/text/utf_convert.hpp"
 
 #include <boost/filesystem/fstream.hpp>
 
@@ -46,7 +46,8 @@ manifest_entry parse_line(std::string_view line, const boost::filesystem::path& 
     if (entry.source_text.empty()) {
         throw std::invalid_argument("the source is empty");
     }
-    if (!payload::utf8_to_utf16(entry.source_text) || !payload::utf8_to_utf16(entry.folder)) {
+    if (!platform::text::utf8_to_utf16_strict(entry.source_text) ||
+        !platform::text::utf8_to_utf16_strict(entry.folder)) {
         throw std::invalid_argument("not UTF-8");
     }
     // The installer refuses what could land outside its folder; refuse it here already.

@@ -74,4 +74,41 @@ file_output_buf::int_type file_output_buf::overflow(int_type c) {
     return c;
 }
 
+std::size_t file_input_buf::read_fully(char* bytes, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        std::size_t got = 0;
+        if (const int error_number = read_some(m_fd.get(), bytes + done, count - done, got)) {
+            throw std::system_error(fail_with(win32_from_errno(error_number)), "cannot read the file");
+        }
+        if (got == 0) {
+            break;
+        }
+        done += got;
+    }
+    return done;
+}
+
+std::streamsize file_input_buf::xsgetn(char* bytes, std::streamsize count) {
+    std::streamsize done = 0;
+    // A byte that underflow read and nobody took yet comes first.
+    if (count > 0 && gptr() < egptr()) {
+        *bytes = *gptr();
+        gbump(1);
+        done = 1;
+    }
+    return done + static_cast<std::streamsize>(read_fully(bytes + done, static_cast<std::size_t>(count - done)));
+}
+
+file_input_buf::int_type file_input_buf::underflow() {
+    if (gptr() < egptr()) {
+        return traits_type::to_int_type(*gptr());
+    }
+    if (read_fully(&m_byte, 1) == 0) {
+        return traits_type::eof();
+    }
+    setg(&m_byte, &m_byte, &m_byte + 1);
+    return traits_type::to_int_type(m_byte);
+}
+
 }  // namespace platform::kernel

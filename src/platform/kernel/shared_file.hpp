@@ -39,4 +39,24 @@ private:
     unique_fd m_fd;
 };
 
+// The reading counterpart: an unbuffered input stream buffer over an owned descriptor. sgetn reads
+// straight into the caller's memory, as many reads as it takes to fill it or reach the end of the
+// file. A failed read throws std::system_error with the Win32 code; a stream with badbit in its
+// exceptions passes that exception on unchanged.
+class file_input_buf : public std::streambuf {
+public:
+    explicit file_input_buf(unique_fd fd) : m_fd(std::move(fd)) {}
+
+protected:
+    std::streamsize xsgetn(char* bytes, std::streamsize count) override;
+    int_type underflow() override;
+
+private:
+    // Up to `count` bytes, fewer only at the end of the file.
+    std::size_t read_fully(char* bytes, std::size_t count);
+
+    unique_fd m_fd;
+    char m_byte = 0;  // the get area of single-character reads
+};
+
 }  // namespace platform::kernel

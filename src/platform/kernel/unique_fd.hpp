@@ -1,9 +1,10 @@
-// Owner of one POSIX file descriptor, closed when the owner goes, and writing through one.
+// Owner of one POSIX file descriptor, closed when the owner goes, and writing and reading through one.
 #pragma once
 
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <string_view>
 
 #include <utility>
@@ -57,6 +58,22 @@ inline int write_all(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(put));
     }
     return 0;
+}
+
+// Reads what is there of `size` bytes at most into `bytes`, going on after interruptions; `got` is 0
+// at the end of the file. Returns 0 or the errno.
+inline int read_some(int fd, char* bytes, std::size_t size, std::size_t& got) {
+    for (;;) {
+        const ssize_t read = ::read(fd, bytes, size);
+        if (read >= 0) {
+            got = static_cast<std::size_t>(read);
+            return 0;
+        }
+        if (errno != EINTR) {
+            got = 0;
+            return errno;
+        }
+    }
 }
 
 }  // namespace platform::kernel

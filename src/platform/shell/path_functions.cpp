@@ -19,19 +19,6 @@ bool is_absolute(std::string_view path) {
     return !path.empty() && path.front() == '/';
 }
 
-std::vector<std::string_view> elements_of(std::string_view path) {
-    std::vector<std::string_view> elements;
-    std::size_t at = 0;
-    while (at < path.size()) {
-        const std::size_t end = std::min(path.find('/', at), path.size());
-        if (end > at) {
-            elements.push_back(path.substr(at, end - at));
-        }
-        at = end + 1;
-    }
-    return elements;
-}
-
 std::string join(bool absolute, const std::vector<std::string_view>& elements) {
     std::string text = absolute ? "/" : "";
     for (std::size_t i = 0; i < elements.size(); ++i) {
@@ -71,10 +58,23 @@ std::vector<std::size_t> inner_boundaries_longest_first(std::string_view text) {
 
 }  // namespace
 
+std::vector<std::string_view> path_elements(std::string_view path) {
+    std::vector<std::string_view> elements;
+    std::size_t at = 0;
+    while (at < path.size()) {
+        const std::size_t end = std::min(path.find('/', at), path.size());
+        if (end > at) {
+            elements.push_back(path.substr(at, end - at));
+        }
+        at = end + 1;
+    }
+    return elements;
+}
+
 std::string canonicalize(std::string_view path) {
     const bool absolute = is_absolute(path);
     std::vector<std::string_view> kept;
-    for (const std::string_view element : elements_of(path)) {
+    for (const std::string_view element : path_elements(path)) {
         if (element == ".") {
             continue;
         }
@@ -168,8 +168,8 @@ std::optional<std::string> relative_path_to(std::string_view from, bool from_is_
     if (absolute != is_absolute(to)) {
         return std::nullopt;
     }
-    const auto from_elements = elements_of(from_folder);
-    const auto to_elements = elements_of(to);
+    const auto from_elements = path_elements(from_folder);
+    const auto to_elements = path_elements(to);
     std::size_t common = 0;
     while (common < from_elements.size() && common < to_elements.size() &&
            from_elements[common] == to_elements[common]) {
@@ -202,8 +202,8 @@ std::string quote_spaces(std::string_view path) {
 
 std::string common_prefix(std::string_view a, std::string_view b) {
     const bool absolute = is_absolute(a) && is_absolute(b);
-    const auto a_elements = elements_of(a);
-    const auto b_elements = elements_of(b);
+    const auto a_elements = path_elements(a);
+    const auto b_elements = path_elements(b);
     if (is_absolute(a) != is_absolute(b)) {
         return "";
     }

@@ -14,8 +14,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::shell {
+
+// The elements of a path, without separators; repeated, leading and trailing separators give no
+// empty element: "/a//b/" has "a" and "b". The views point into `path`.
+std::vector<std::string_view> path_elements(std::string_view path);
 
 // Appends `more` as a relative path (leading separators skipped) with one separator, then
 // canonicalizes, as PathAppendW does: append("/a/b", "../c") is "/a/c". False, and `path`

@@ -65,6 +65,14 @@ bool graphical_session_available() {
     return false;
 }
 
+bool application_exists() {
+    return QCoreApplication::instance() != nullptr;
+}
+
+const char* framework_library_version() {
+    return qVersion();
+}
+
 bool use_framework_translations(const std::string& locale) {
     static std::unique_ptr<QTranslator> current;
     if (current) {

@@ -26,6 +26,13 @@ bool graphical_session_available();
 // system has none for it. The application instance loads them for the desktop's locale.
 bool use_framework_translations(const std::string& locale);
 
+// Whether the process's Qt application exists yet.
+bool application_exists();
+
+// The version of the framework's library in use ("6.4.2"), which may be older than the one the
+// program was built against.
+const char* framework_library_version();
+
 class application_instance {
 public:
     application_instance(int& argc, char** argv);

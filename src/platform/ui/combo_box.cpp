@@ -65,12 +65,6 @@ int CComboBox::DeleteString(int nIndex) {
     return box->count();
 }
 
-void CComboBox::ResetContent() {
-    if (QComboBox* box = combo_of(this)) {
-        box->clear();
-    }
-}
-
 int CComboBox::GetCount() const {
     const QComboBox* box = combo_of(this);
     return box ? box->count() : CB_ERR;
@@ -97,15 +91,6 @@ int CComboBox::SetCurSel(int nSelect) {
 std::string CComboBox::GetLBText(int nIndex) const {
     const QComboBox* box = combo_of(this);
     return in_range(box, nIndex) ? detail::to_utf8(box->itemText(nIndex)) : std::string();
-}
-
-int CComboBox::SetItemData(int nIndex, std::intptr_t data) {
-    QComboBox* box = combo_of(this);
-    if (!in_range(box, nIndex)) {
-        return CB_ERR;
-    }
-    box->setItemData(nIndex, QVariant::fromValue<qlonglong>(data));
-    return 0;
 }
 
 std::intptr_t CComboBox::GetItemData(int nIndex) const {

@@ -1,7 +1,7 @@
 // Drop-down lists, and the extended combo box that shows a picture in front of each item. Stands in
-// for the COMBOBOX class (CB_ADDSTRING, CB_INSERTSTRING, CB_DELETESTRING, CB_RESETCONTENT,
-// CB_GETCOUNT, CB_GETCURSEL, CB_SETCURSEL, CB_GETLBTEXT, CB_SETITEMDATA, CB_GETITEMDATA,
-// CB_SETDROPPEDWIDTH, CB_GETDROPPEDWIDTH) and ComboBoxEx32 (CBEM_SETIMAGELIST, CBEM_INSERTITEM).
+// for the COMBOBOX class (CB_ADDSTRING, CB_INSERTSTRING, CB_DELETESTRING, CB_GETCOUNT, CB_GETCURSEL,
+// CB_SETCURSEL, CB_GETLBTEXT, CB_GETITEMDATA, CB_SETDROPPEDWIDTH, CB_GETDROPPEDWIDTH) and ComboBoxEx32
+// (CBEM_SETIMAGELIST, CBEM_INSERTITEM).
 // A program's selection sends no CBN_SELCHANGE; the user's does.
 #pragma once
 
@@ -20,13 +20,11 @@ public:
     // nIndex -1 appends. Returns the item's index.
     int InsertString(int nIndex, const std::string& text);
     int DeleteString(int nIndex);
-    void ResetContent();
     int GetCount() const;
     int GetCurSel() const;
     // -1 clears the selection; an index out of range gives CB_ERR and clears it too.
     int SetCurSel(int nSelect);
     std::string GetLBText(int nIndex) const;
-    int SetItemData(int nIndex, std::intptr_t data);
     std::intptr_t GetItemData(int nIndex) const;  // CB_ERR for an index out of range
     // The minimum width of the drop-down list in pixels; it is never narrower than the box.
     int SetDroppedWidth(int nWidth);
@@ -50,7 +48,6 @@ public:
 
     // The list is not owned; the box copies each picture when an item is inserted.
     CImageList* SetImageList(CImageList* pImageList);
-    CImageList* GetImageList() const { return m_pImageList; }
     int InsertItem(const Item& item);
 
 private:

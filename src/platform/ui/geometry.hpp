@@ -28,7 +28,6 @@ struct CRect {
     int Width() const { return right - left; }
     int Height() const { return bottom - top; }
     CSize Size() const { return {Width(), Height()}; }
-    CPoint TopLeft() const { return {left, top}; }
     bool IsRectEmpty() const { return right <= left || bottom <= top; }
     void OffsetRect(int dx, int dy) {
         left += dx;

@@ -12,13 +12,6 @@ bool CImageList::Create(int cx, int cy, unsigned /*nFlags*/, int nInitial, int /
     return true;
 }
 
-bool CImageList::DeleteImageList() {
-    const bool created = IsCreated();
-    m_size = {};
-    m_images.clear();
-    return created;
-}
-
 int CImageList::Add(const CPicture& picture) {
     if (!IsCreated()) {
         return -1;

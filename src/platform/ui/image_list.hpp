@@ -14,7 +14,6 @@ public:
     // The flags (ILC_COLOR24, ...), initial count and growth are accepted for their meaning on
     // Windows; pictures are kept in full colour whatever they say.
     bool Create(int cx, int cy, unsigned nFlags, int nInitial, int nGrow);
-    bool DeleteImageList();
     bool IsCreated() const { return m_size.cx > 0 && m_size.cy > 0; }
 
     // Appends the picture drawn to the list's size; returns its index, or -1 before Create.

@@ -32,7 +32,6 @@ public:
     // -1 for a separator or a position out of range.
     unsigned GetMenuItemID(int nPos) const;
     std::string GetMenuString(unsigned nIDItem, unsigned nFlags) const;
-    const std::vector<Item>& Items() const { return m_items; }
 
     // Shows the menu at a point of the screen and waits for the user; the chosen command, if any.
     std::optional<unsigned> Track(QWidget* owner, const QPoint& screen) const;

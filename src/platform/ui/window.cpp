@@ -247,10 +247,4 @@ void CWnd::SetIcon(const CPicture& icon, bool /*bBigIcon*/) {
     }
 }
 
-void CWnd::Invalidate() {
-    if (QWidget* w = GetSafeHwnd()) {
-        w->update();
-    }
-}
-
 }  // namespace platform::ui

@@ -32,9 +32,6 @@ public:
     int GetDlgCtrlID() const { return m_nID; }
     // The template's styles with the current visibility, enabled state and read-only state.
     std::uint32_t GetStyle() const;
-    std::uint32_t GetExStyle() const { return m_dwExStyle; }
-    // The dialog of a control, the host of a child dialog, the owner of a modal dialog.
-    CWnd* GetParent() const { return m_pParentWnd; }
 
     virtual void SetWindowText(const std::string& text);
     virtual std::string GetWindowText() const;
@@ -67,7 +64,6 @@ public:
     // The extent of a text in the window's font.
     CSize GetTextExtent(const std::string& text) const;
     void SetIcon(const CPicture& icon, bool bBigIcon);
-    void Invalidate();
 
     // Reloads every user-visible text of the window (after a language change). The framework never
     // calls it; an application's windows override it.

@@ -4,6 +4,7 @@
 
 #include "platform/registry/key.hpp"
 #include "platform/system/system_paths.hpp"
+#include "support/file_content.hpp"
 
 #include <gtest/gtest.h>
 
@@ -14,19 +15,15 @@
 #include <sys/xattr.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 
 namespace fs = boost::filesystem;
 namespace reg = platform::registry;
 
 using test_support::sandbox_machine;
+using test_support::write_file;
 
 namespace {
-
-void write_file(const fs::path& path, const std::string& text) {
-    std::ofstream(path.string(), std::ios::binary) << text;
-}
 
 void set_acl(const fs::path& path, acl_type_t type, const char* text) {
     acl_t acl = acl_from_text(text);

@@ -8,7 +8,28 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+#include <vector>
+
 namespace shell = platform::shell;
+
+TEST(PathFunctions, PathElementsSkipEmptyOnes) {
+    const struct {
+        const char* path;
+        std::vector<std::string_view> expected;
+    } cases[] = {
+        {"", {}},
+        {"/", {}},
+        {"//", {}},
+        {"a", {"a"}},
+        {"/opt/Vintrel", {"opt", "Vintrel"}},
+        {"//opt///Quillon 7/", {"opt", "Quillon 7"}},
+        {"./a/../b", {".", "a", "..", "b"}},  // elements, not a canonical form
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(shell::path_elements(c.path), c.expected) << c.path;
+    }
+}
 
 TEST(PathFunctions, Canonicalize) {
     const struct {

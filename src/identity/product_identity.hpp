@@ -1,5 +1,6 @@
 // The product this installer carries, in the forms texts, folders and registry keys name it, and
-// the packed version that an installed copy is compared with.
+// the packed version that an installed copy is compared with. A layer of its own, below everything
+// that names the product (the uninstall log as much as start-up and the wizard).
 #pragma once
 
 #include <cstdint>
@@ -24,8 +25,7 @@ constexpr std::uint64_t PackVersion(std::uint16_t major, std::uint16_t minor, st
 // The version of the carried product, 7.2.2.1 (the installer's own file version is unrelated).
 inline constexpr std::uint64_t kProductPackedVersion = PackVersion(7, 2, 2, 1);
 
-// "Quillon" with nameOnly, else "Quillon 7.02b". Inline, so that the uninstall log, which sits
-// below start-up, names the product without linking it.
+// "Quillon" with nameOnly, else "Quillon 7.02b".
 inline std::string GetProductText(bool nameOnly) {
     std::string text(kProductName);
     if (!nameOnly) {
