@@ -128,10 +128,57 @@ TEST(NamedMutex, StartsAfreshOnceNoProcessHasItOpen) {
     ::kill(holder.id(), SIGKILL);
     holder.wait();
 
-    auto mutex = objects::named_mutex::create(mutex_name, false, everyone);
-    EXPECT_EQ(mutex.last_error(), win32::success);
-    EXPECT_EQ(mutex.wait(0ms), wait_result::object_0);
-    EXPECT_TRUE(mutex.release());
+    {
+        auto mutex = objects::named_mutex::create(mutex_name, false, everyone);
+        EXPECT_EQ(mutex.last_error(), win32::success);
+        EXPECT_EQ(mutex.wait(0ms), wait_result::object_0);
+        EXPECT_TRUE(mutex.release());
+    }
+    EXPECT_TRUE(fs::is_empty(objects::objects_folder()));
+}
+
+// Its file goes with the last handle of the last process that has the object open.
+TEST(NamedObjects, TheLastToCloseRemovesTheObjectsFile) {
+    probe::sandbox machine;
+    const std::string counter_name = "Global\\QuillonTest.counter";
+    const fs::path mutex_file = objects::objects_folder() / objects::object_file_name(mutex_name);
+    {
+        auto mutex = objects::named_mutex::create(mutex_name, true, everyone);
+        auto again = objects::named_mutex::create(mutex_name, false, everyone);
+        auto counter = objects::named_semaphore::create(counter_name, 0, 1, everyone);
+        ASSERT_TRUE(mutex && again && counter);
+        EXPECT_TRUE(counter.release(1));
+        mutex = objects::named_mutex();
+        EXPECT_TRUE(fs::exists(mutex_file)) << "another handle of this process keeps it";
+    }
+    EXPECT_TRUE(fs::is_empty(objects::objects_folder()));
+
+    const std::string report = machine.file("report"), until = machine.file("until");
+    auto holder = probe::start("hold-mutex " + mutex_name + " " + report + " " + until + " release");
+    ASSERT_EQ(probe::await_report(report).size(), 2u);
+    EXPECT_EQ(objects::named_mutex::create(mutex_name, false, everyone).last_error(), win32::already_exists);
+    EXPECT_TRUE(fs::exists(mutex_file)) << "the other process keeps it";
+    probe::signal(until);
+    ASSERT_EQ(holder.wait(10000ms), wait_result::object_0);
+    EXPECT_TRUE(fs::is_empty(objects::objects_folder()));
+}
+
+// Processes that open, take and close one mutex over and over remove and create its file again and
+// again; they must still exclude each other, none of them ever using a file already removed.
+TEST(NamedObjects, ObjectsOpenedAndClosedOverAndOverStillExclude) {
+    probe::sandbox machine;
+    std::vector<platform::process::process_handle> processes;
+    for (int i = 0; i < 4; ++i) {
+        processes.push_back(
+            probe::start("churn-mutex " + mutex_name + " " + machine.file("inside") + " 500 " + machine.file("go")));
+    }
+    std::this_thread::sleep_for(100ms);  // all started, so that they run at the same time
+    probe::signal(machine.file("go"));
+    for (auto& process : processes) {
+        ASSERT_EQ(process.wait(60000ms), wait_result::object_0);
+        EXPECT_EQ(process.exit_code(), 0) << "3: two owners at once";
+    }
+    EXPECT_TRUE(fs::is_empty(objects::objects_folder()));
 }
 
 TEST(NamedObjects, MutexesAndSemaphoresShareOneNameSpace) {
