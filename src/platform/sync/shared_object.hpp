@@ -10,10 +10,10 @@
 //   further bytes  the mutex owner, the semaphore's per-process slots
 //
 // The process that closes the object last removes its file, as a kernel frees an object with its
-// last handle. It unlinks only while it holds the gate and sees no other presence, and an opener
-// checks under the gate that its file is still the named one (else it opens again), so no process
-// ever keeps using a removed file. A process that ends without closing leaves a stale file that the
-// next opener removes.
+// last handle, and the folder when that was the last object. It unlinks only while it holds the gate
+// and sees no other presence, and an opener checks under the gate that its file is still the named
+// one (else it opens again), so no process ever keeps using a removed file. A process that ends
+// without closing leaves a stale file that the next opener removes.
 #pragma once
 
 #include "platform/sync/object_namespace.hpp"

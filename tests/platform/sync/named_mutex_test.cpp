@@ -134,10 +134,11 @@ TEST(NamedMutex, StartsAfreshOnceNoProcessHasItOpen) {
         EXPECT_EQ(mutex.wait(0ms), wait_result::object_0);
         EXPECT_TRUE(mutex.release());
     }
-    EXPECT_TRUE(fs::is_empty(objects::objects_folder()));
+    EXPECT_FALSE(fs::exists(objects::objects_folder())) << "the folder goes with the last object";
 }
 
-// Its file goes with the last handle of the last process that has the object open.
+// Its file goes with the last handle of the last process that has the object open, and the folder
+// with the last object.
 TEST(NamedObjects, TheLastToCloseRemovesTheObjectsFile) {
     probe::sandbox machine;
     const std::string counter_name = "Global\\QuillonTest.counter";
@@ -151,7 +152,7 @@ TEST(NamedObjects, TheLastToCloseRemovesTheObjectsFile) {
         mutex = objects::named_mutex();
         EXPECT_TRUE(fs::exists(mutex_file)) << "another handle of this process keeps it";
     }
-    EXPECT_TRUE(fs::is_empty(objects::objects_folder()));
+    EXPECT_FALSE(fs::exists(objects::objects_folder())) << "the folder goes with the last object";
 
     const std::string report = machine.file("report"), until = machine.file("until");
     auto holder = probe::start("hold-mutex " + mutex_name + " " + report + " " + until + " release");
@@ -160,7 +161,7 @@ TEST(NamedObjects, TheLastToCloseRemovesTheObjectsFile) {
     EXPECT_TRUE(fs::exists(mutex_file)) << "the other process keeps it";
     probe::signal(until);
     ASSERT_EQ(holder.wait(10000ms), wait_result::object_0);
-    EXPECT_TRUE(fs::is_empty(objects::objects_folder()));
+    EXPECT_FALSE(fs::exists(objects::objects_folder())) << "the folder goes with the last object";
 }
 
 // Processes that open, take and close one mutex over and over remove and create its file again and
@@ -178,7 +179,7 @@ TEST(NamedObjects, ObjectsOpenedAndClosedOverAndOverStillExclude) {
         ASSERT_EQ(process.wait(60000ms), wait_result::object_0);
         EXPECT_EQ(process.exit_code(), 0) << "3: two owners at once";
     }
-    EXPECT_TRUE(fs::is_empty(objects::objects_folder()));
+    EXPECT_FALSE(fs::exists(objects::objects_folder())) << "the folder goes with the last object";
 }
 
 TEST(NamedObjects, MutexesAndSemaphoresShareOneNameSpace) {
@@ -258,7 +259,8 @@ TEST(NamedObjects, LinksUnderAnObjectsNameAreRefused) {
     probe::sandbox machine;
     const fs::path target = machine.root() / "precious";
     probe::signal(target.string());
-    ASSERT_EQ(objects::named_mutex::create("Global\\first", false, everyone).last_error(), win32::success);
+    const auto first = objects::named_mutex::create("Global\\first", false, everyone);  // makes the folder
+    ASSERT_EQ(first.last_error(), win32::success);
 
     fs::create_symlink(target, objects::objects_folder() / "symbolic");
     fs::create_hard_link(target, objects::objects_folder() / "hard");
@@ -279,7 +281,8 @@ TEST(NamedObjects, RootTakesOverAFolderAnotherAccountCreated) {
     fs::permissions(objects::objects_folder(), fs::perms::all_all | fs::perms::sticky_bit);
     ASSERT_EQ(chown(objects::objects_folder().c_str(), 65534, 65534), 0);
 
-    EXPECT_TRUE(objects::named_mutex::create(mutex_name, false, everyone));
+    const auto mutex = objects::named_mutex::create(mutex_name, false, everyone);
+    EXPECT_TRUE(mutex);
     struct stat folder {};
     ASSERT_EQ(lstat(objects::objects_folder().c_str(), &folder), 0);
     EXPECT_EQ(folder.st_uid, 0u);
