@@ -70,7 +70,9 @@ TEST(ProgramWindow, TheSessionEndsWithQuitOrASignal) {
         int signalled[2];
         ASSERT_EQ(::pipe(signalled), 0);
         bool was_shown = false;
-        QTimer::singleShot(0, [&] {
+        QTimer act;
+        act.setSingleShot(true);
+        QObject::connect(&act, &QTimer::timeout, [&] {
             quillon::program_window* window = shown_program_window();
             was_shown = window != nullptr;
             if (!window) {
@@ -81,6 +83,7 @@ TEST(ProgramWindow, TheSessionEndsWithQuitOrASignal) {
                 quit->click();
             }
         });
+        act.start(0);
         quillon::run_window_session(signalled[0], "");
         EXPECT_TRUE(was_shown);
         EXPECT_EQ(shown_program_window(), nullptr);
