@@ -44,8 +44,11 @@ function(quillon_test_folder name dir)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} quillon_resources quillon_test_support GTest::gtest GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE QUILLON_BINARY_DIR="${PROJECT_BINARY_DIR}"
                                              QUILLON_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT
-                       "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${PROJECT_BINARY_DIR}/runtime")
+  # One variable per property: the discovery passes a list value on as separate words, so the second
+  # variable of one ENVIRONMENT list would be lost.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES
+                       ENVIRONMENT "XDG_RUNTIME_DIR=${PROJECT_BINARY_DIR}/runtime"
+                       ENVIRONMENT_MODIFICATION "QT_QPA_PLATFORM=set:offscreen")
 endfunction()
 
 # Adds every sub-folder of dir that has a CMakeLists.txt.

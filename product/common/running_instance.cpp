@@ -1,7 +1,6 @@
 #include "running_instance.hpp"
 
-#include "platform/version/file_version_info.hpp"
-#include "platform/version/version_block.hpp"
+#include "own_version.hpp"
 
 #include <boost/filesystem/operations.hpp>
 
@@ -9,34 +8,6 @@
 #include <cstdint>
 
 namespace quillon {
-
-namespace {
-
-namespace ver = platform::version;
-
-std::string own_version_string(const std::string& key) {
-    const auto block = ver::own_version_info();
-    if (block.empty()) {
-        return {};
-    }
-    const auto translations = ver::query_version_value(block, "\\VarFileInfo\\Translation");
-    if (!translations) {
-        return {};
-    }
-    for (const ver::translation& t : ver::read_translations(*translations)) {
-        if (auto found =
-                ver::query_version_value(block, "\\StringFileInfo\\" + ver::string_table_key(t) + "\\" + key)) {
-            std::string text = ver::version_value_text(*found);
-            while (!text.empty() && text.back() == '\0') {
-                text.pop_back();
-            }
-            return text;
-        }
-    }
-    return {};
-}
-
-}  // namespace
 
 std::string application_id() {
     for (const char* key : {"ApplicationId", "ProductName"}) {

@@ -8,6 +8,9 @@
 //                                      (MODE release) or ends owning it (MODE keep)
 //   hold-count NAME REPORT UNTIL       adds a count to the semaphore, reports, waits for UNTIL and
 //                                      takes the count back
+//   churn-mutex NAME INSIDE TIMES GO   waits for GO, then TIMES over: opens the mutex, takes it,
+//                                      creates the file INSIDE (ends with 3 when it is there: another
+//                                      owner at the same time), removes it, releases and closes it
 //   as-user UID COMMAND...             runs the command under another account (needs root)
 // Reports are written whole (through a rename), NUL-separated fields. A probe never waits longer
 // than a minute for its UNTIL file, so a failed test leaves nothing running.
@@ -85,6 +88,25 @@ int run(std::vector<std::string> args) {
             if (args[4] == "release") {
                 mutex.release();
             }
+        }
+        return 0;
+    }
+    if (command == "churn-mutex" && args.size() == 5) {
+        wait_for(args[4]);
+        for (int i = std::atoi(args[3].c_str()); i > 0; --i) {
+            auto mutex =
+                sync::named_mutex::create(args[1], false, sync::object_security::everyone(sync::mutex_all_access));
+            const auto taken = mutex.wait(60s);
+            if (taken != sync::wait_result::object_0 && taken != sync::wait_result::abandoned) {
+                return 4;
+            }
+            const int inside = ::open(args[2].c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (inside < 0) {
+                return 3;
+            }
+            ::close(inside);
+            ::unlink(args[2].c_str());
+            mutex.release();
         }
         return 0;
     }

@@ -6,6 +6,7 @@
 #include "platform/sync/named_semaphore.hpp"
 #include "startup/version_info.hpp"
 #include "support/sandbox_machine.hpp"
+#include "support/scoped_env.hpp"
 
 #include <boost/filesystem/operations.hpp>
 
@@ -13,6 +14,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace {
 
@@ -71,7 +73,21 @@ TEST(MainProgram, CarriesTheProductVersion) {
     }
 }
 
-class RunningProgram : public test_support::sandbox_test {};
+// Whether the program finds a display is up to the test, not to the machine that runs it.
+class DisplayChoice {
+protected:
+    explicit DisplayChoice(const char* platform) : m_platform("QT_QPA_PLATFORM", platform) {}
+
+private:
+    test_support::scoped_env m_display{"DISPLAY", nullptr};
+    test_support::scoped_env m_wayland{"WAYLAND_DISPLAY", nullptr};
+    test_support::scoped_env m_platform;
+};
+
+class RunningProgram : public test_support::sandbox_test, DisplayChoice {
+protected:
+    RunningProgram() : DisplayChoice(nullptr) {}
+};
 
 // However the session ends, the count the program held is given back.
 TEST_F(RunningProgram, HoldsOneCountWhileItRuns) {
@@ -101,6 +117,22 @@ TEST_F(RunningProgram, HoldsOneCountWhileItRuns) {
     }
 }
 
+// As a desktop launcher or a script starts it: its input ends at once or after a few lines.
+TEST_F(RunningProgram, EndsWhenInputFromAFileEnds) {
+    const fs::path typed = machine.temp() / "typed";
+    const fs::path quit_typed = machine.temp() / "quit-typed";
+    std::ofstream(typed.string()) << "draw\nerase\n";
+    std::ofstream(quit_typed.string()) << "draw\nquit\nnever read\n";
+    for (const fs::path& input : {fs::path("/dev/null"), typed, quit_typed}) {
+        SCOPED_TRACE(input.string());
+        product_test::piped_program program(built("quillon"), {}, input);
+        ASSERT_TRUE(program.started());
+        EXPECT_NE(program.read_line().find("Quillon 7.02b is running"), std::string::npos);
+        EXPECT_EQ(program.wait(std::chrono::seconds(10)), 0);
+        EXPECT_EQ(running_count(), 0);
+    }
+}
+
 TEST_F(RunningProgram, TwoInstancesHoldTwoCounts) {
     product_test::piped_program first(built("quillon"));
     product_test::piped_program second(built("quillon"));
@@ -110,6 +142,36 @@ TEST_F(RunningProgram, TwoInstancesHoldTwoCounts) {
     first.close_input();
     EXPECT_EQ(first.wait(), 0);
     EXPECT_EQ(running_count(), 1);
+}
+
+// Whether the process has mapped the library, within a few seconds.
+bool loads_library(pid_t process, const std::string& library) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    do {
+        if (text_of("/proc/" + std::to_string(process) + "/maps").find(library) != std::string::npos) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
+class ProgramOnADisplay : public test_support::sandbox_test, DisplayChoice {
+protected:
+    ProgramOnADisplay() : DisplayChoice("offscreen") {}
+};
+
+// Its window, not its input, decides how long it runs; a signal still ends it through its way out.
+TEST_F(ProgramOnADisplay, RunsUntilItsWindowClosesWhateverItsInput) {
+    product_test::piped_program program(built("quillon"), {}, "/dev/null");
+    ASSERT_TRUE(program.started());
+    EXPECT_NE(program.read_line().find("Quillon 7.02b is running"), std::string::npos);
+    EXPECT_FALSE(program.wait(std::chrono::milliseconds(500))) << "ended with its input";
+    EXPECT_TRUE(loads_library(program.id(), "libqoffscreen.so")) << "no window system in use";
+    EXPECT_EQ(running_count(), 1);
+    ::kill(program.id(), SIGTERM);
+    EXPECT_EQ(program.wait(), 0);
+    EXPECT_EQ(running_count(), 0);
 }
 
 class Registration : public test_support::sandbox_test {};

@@ -22,11 +22,12 @@ inline boost::filesystem::path built(const char* name) {
     return boost::filesystem::path(QUILLON_BINARY_DIR) / "bin" / name;
 }
 
-// The program runs with pipes for standard input and output; it is killed and reaped if the test
-// leaves it running.
+// The program runs with pipes for standard input and output, or with its input read from a file
+// such as /dev/null; it is killed and reaped if the test leaves it running.
 class piped_program {
 public:
-    explicit piped_program(const boost::filesystem::path& program, std::vector<std::string> arguments = {}) {
+    explicit piped_program(const boost::filesystem::path& program, std::vector<std::string> arguments = {},
+                           const boost::filesystem::path& input_file = {}) {
         int in[2];
         int out[2];
         if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) {
@@ -34,7 +35,11 @@ public:
         }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+        if (input_file.empty()) {
+            posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, input_file.c_str(), O_RDONLY, 0);
+        }
         posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
         std::vector<std::string> texts = {program.string()};
         texts.insert(texts.end(), arguments.begin(), arguments.end());

@@ -19,7 +19,7 @@ namespace {
 
 // The folders any machine has, so that a test sees only what the code under test creates.
 const char* const root_folders[] = {"opt",       "usr/lib", "usr/local/lib", "usr/local/share/applications",
-                                    "usr/share", "var/lib", "var/opt",       "run",
+                                    "usr/share", "var/lib", "var/opt",       "run/lock",
                                     "etc/xdg"};
 const char* const home_folders[] = {".config",      ".cache",  ".local/share/applications",
                                     ".local/state", "Desktop", "Documents"};

@@ -1,10 +1,10 @@
 // Where the machine's named objects live and how an object name becomes a file name. Stands in for
 // the global object name space of the Windows kernel ("Global\..." names).
 //
-// Each object is a file in R/run/lock/quillon-objects. The folder is sticky and writable by every
-// account, like /tmp, so that any account can create an object and none can remove another's; each
-// object's own file mode decides who may use it. "Global\" and "Local\" name the same space here,
-// as there is only one session.
+// Each object is a file in R/run/lock/quillon-objects while some process has it open, and the folder
+// exists while some object does. It is sticky and writable by every account, like /tmp, so that any
+// account can create an object and none can remove another's; each object's own file mode decides
+// who may use it. "Global\" and "Local\" name the same space here, as there is only one session.
 #pragma once
 
 #include <boost/filesystem/path.hpp>
@@ -20,7 +20,7 @@ struct object_error {
     std::uint32_t code;
 };
 
-// R/run/lock/quillon-objects (it may not exist yet).
+// R/run/lock/quillon-objects (it may not exist: it is made with the first object).
 boost::filesystem::path objects_folder();
 
 // The file name of an object name: the name without its "Global\" or "Local\" prefix, with every

@@ -73,16 +73,22 @@ flock byte_range(off_t byte, short type) {
 // ordinary account running the product; root takes it over, so that no other account keeps the
 // folder owner's right to remove files from it. A folder others may write to without the sticky bit
 // would let them remove or replace objects: it is refused.
-unique_fd open_objects_folder() {
-    const auto folder = objects_folder();
+unique_fd open_objects_folder(const boost::filesystem::path& folder) {
     boost::system::error_code ignored;
     boost::filesystem::create_directories(folder.parent_path(), ignored);
-    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        throw_errno();
+    unique_fd dir;
+    // The process closing the last object removes the folder, also between our mkdir and open.
+    for (int attempt = 0; !dir && attempt < max_open_attempts; ++attempt) {
+        if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+            throw_errno();
+        }
+        dir.reset(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!dir && errno != ENOENT) {
+            throw_errno();
+        }
     }
-    unique_fd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!dir) {
-        throw_errno();
+        throw object_error{kernel::win32::gen_failure};
     }
     struct stat info {};
     if (fstat(dir.get(), &info) != 0) {
@@ -122,7 +128,31 @@ std::mutex& process_objects_guard() {
 
 shared_object::~shared_object() {
     if (m_fd >= 0) {
+        remove_file_if_unused();
         ::close(m_fd);
+    }
+}
+
+void shared_object::remove_file_if_unused() noexcept {
+    try {
+        const gate gate(*this);
+        // This process's presence goes under the gate too: of two processes closing at once, the
+        // second then sees no other and removes the file.
+        unlock(presence_byte);
+        if (locked_elsewhere(presence_byte)) {
+            return;
+        }
+        const unique_fd dir(open(m_folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        // Only while the name still means this file: an opener may have replaced a stale one. An
+        // unlink refused in the sticky folder (another account's file) leaves a stale file, which
+        // the next opener removes or reuses.
+        if (dir && names_same_file(dir.get(), m_file, m_fd) && unlinkat(dir.get(), m_file.c_str(), 0) == 0) {
+            // The folder goes with the last object too; refused while it holds another one. An
+            // opener that finds it gone makes it again.
+            rmdir(m_folder.c_str());
+        }
+    } catch (const object_error&) {
+        // Left as a stale file, which the next opener removes.
     }
 }
 
@@ -206,7 +236,8 @@ struct object_opener {
     static opened_object open(const std::string& file, object_kind kind, bool everyone_may_use,
                               const std::function<std::unique_ptr<shared_object>()>& make) {
         const mode_t mode = everyone_may_use ? 0666 : 0600;
-        const unique_fd dir = open_objects_folder();
+        const boost::filesystem::path folder = objects_folder();
+        unique_fd dir = open_objects_folder(folder);
         for (int attempt = 0; attempt < max_open_attempts; ++attempt) {
             // Opening an existing file without O_CREAT also works where the system protects files of
             // other accounts in sticky folders from being opened with it.
@@ -216,6 +247,11 @@ struct object_opener {
             if (!fd && errno == ENOENT) {
                 fd.reset(openat(dir.get(), file.c_str(), flags | O_CREAT | O_EXCL, mode));
                 if (!fd && errno == EEXIST) {
+                    continue;
+                }
+                if (!fd && errno == ENOENT) {
+                    // The folder went with the last object closed meanwhile: it is made again.
+                    dir = open_objects_folder(folder);
                     continue;
                 }
                 created = static_cast<bool>(fd);
@@ -245,6 +281,8 @@ struct object_opener {
             std::shared_ptr<shared_object> object = make();
             object->m_fd = fd.release();
             object->m_kind = kind;
+            object->m_folder = folder;
+            object->m_file = file;
             const shared_object::gate gate(*object);
             if (!names_same_file(dir.get(), file, object->m_fd)) {
                 continue;  // removed as stale while we waited for the gate

@@ -8,6 +8,12 @@
 //   presence byte  shared by every process that has the object open: without one, the object no
 //                  longer exists and its file is stale
 //   further bytes  the mutex owner, the semaphore's per-process slots
+//
+// The process that closes the object last removes its file, as a kernel frees an object with its
+// last handle, and the folder when that was the last object. It unlinks only while it holds the gate
+// and sees no other presence, and an opener checks under the gate that its file is still the named
+// one (else it opens again), so no process ever keeps using a removed file. A process that ends
+// without closing leaves a stale file that the next opener removes.
 #pragma once
 
 #include "platform/sync/object_namespace.hpp"
@@ -25,6 +31,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace platform::sync::detail {
@@ -44,6 +51,7 @@ public:
     shared_object() = default;
     shared_object(const shared_object&) = delete;
     shared_object& operator=(const shared_object&) = delete;
+    // Removes the object file when no other process has the object open.
     virtual ~shared_object();
 
     object_kind kind() const { return m_kind; }
@@ -84,7 +92,11 @@ private:
     // Called with the gate held when this process joins the object, new or not.
     virtual void attach() {}
 
+    void remove_file_if_unused() noexcept;
+
     int m_fd = -1;
+    boost::filesystem::path m_folder;
+    std::string m_file;
     object_kind m_kind{};
     std::mutex m_guard;
     std::condition_variable m_changed;

@@ -128,10 +128,58 @@ TEST(NamedMutex, StartsAfreshOnceNoProcessHasItOpen) {
     ::kill(holder.id(), SIGKILL);
     holder.wait();
 
-    auto mutex = objects::named_mutex::create(mutex_name, false, everyone);
-    EXPECT_EQ(mutex.last_error(), win32::success);
-    EXPECT_EQ(mutex.wait(0ms), wait_result::object_0);
-    EXPECT_TRUE(mutex.release());
+    {
+        auto mutex = objects::named_mutex::create(mutex_name, false, everyone);
+        EXPECT_EQ(mutex.last_error(), win32::success);
+        EXPECT_EQ(mutex.wait(0ms), wait_result::object_0);
+        EXPECT_TRUE(mutex.release());
+    }
+    EXPECT_FALSE(fs::exists(objects::objects_folder())) << "the folder goes with the last object";
+}
+
+// Its file goes with the last handle of the last process that has the object open, and the folder
+// with the last object.
+TEST(NamedObjects, TheLastToCloseRemovesTheObjectsFile) {
+    probe::sandbox machine;
+    const std::string counter_name = "Global\\QuillonTest.counter";
+    const fs::path mutex_file = objects::objects_folder() / objects::object_file_name(mutex_name);
+    {
+        auto mutex = objects::named_mutex::create(mutex_name, true, everyone);
+        auto again = objects::named_mutex::create(mutex_name, false, everyone);
+        auto counter = objects::named_semaphore::create(counter_name, 0, 1, everyone);
+        ASSERT_TRUE(mutex && again && counter);
+        EXPECT_TRUE(counter.release(1));
+        mutex = objects::named_mutex();
+        EXPECT_TRUE(fs::exists(mutex_file)) << "another handle of this process keeps it";
+    }
+    EXPECT_FALSE(fs::exists(objects::objects_folder())) << "the folder goes with the last object";
+
+    const std::string report = machine.file("report"), until = machine.file("until");
+    auto holder = probe::start("hold-mutex " + mutex_name + " " + report + " " + until + " release");
+    ASSERT_EQ(probe::await_report(report).size(), 2u);
+    EXPECT_EQ(objects::named_mutex::create(mutex_name, false, everyone).last_error(), win32::already_exists);
+    EXPECT_TRUE(fs::exists(mutex_file)) << "the other process keeps it";
+    probe::signal(until);
+    ASSERT_EQ(holder.wait(10000ms), wait_result::object_0);
+    EXPECT_FALSE(fs::exists(objects::objects_folder())) << "the folder goes with the last object";
+}
+
+// Processes that open, take and close one mutex over and over remove and create its file again and
+// again; they must still exclude each other, none of them ever using a file already removed.
+TEST(NamedObjects, ObjectsOpenedAndClosedOverAndOverStillExclude) {
+    probe::sandbox machine;
+    std::vector<platform::process::process_handle> processes;
+    for (int i = 0; i < 4; ++i) {
+        processes.push_back(
+            probe::start("churn-mutex " + mutex_name + " " + machine.file("inside") + " 500 " + machine.file("go")));
+    }
+    std::this_thread::sleep_for(100ms);  // all started, so that they run at the same time
+    probe::signal(machine.file("go"));
+    for (auto& process : processes) {
+        ASSERT_EQ(process.wait(60000ms), wait_result::object_0);
+        EXPECT_EQ(process.exit_code(), 0) << "3: two owners at once";
+    }
+    EXPECT_FALSE(fs::exists(objects::objects_folder())) << "the folder goes with the last object";
 }
 
 TEST(NamedObjects, MutexesAndSemaphoresShareOneNameSpace) {
@@ -211,7 +259,8 @@ TEST(NamedObjects, LinksUnderAnObjectsNameAreRefused) {
     probe::sandbox machine;
     const fs::path target = machine.root() / "precious";
     probe::signal(target.string());
-    ASSERT_EQ(objects::named_mutex::create("Global\\first", false, everyone).last_error(), win32::success);
+    const auto first = objects::named_mutex::create("Global\\first", false, everyone);  // makes the folder
+    ASSERT_EQ(first.last_error(), win32::success);
 
     fs::create_symlink(target, objects::objects_folder() / "symbolic");
     fs::create_hard_link(target, objects::objects_folder() / "hard");
@@ -232,7 +281,8 @@ TEST(NamedObjects, RootTakesOverAFolderAnotherAccountCreated) {
     fs::permissions(objects::objects_folder(), fs::perms::all_all | fs::perms::sticky_bit);
     ASSERT_EQ(chown(objects::objects_folder().c_str(), 65534, 65534), 0);
 
-    EXPECT_TRUE(objects::named_mutex::create(mutex_name, false, everyone));
+    const auto mutex = objects::named_mutex::create(mutex_name, false, everyone);
+    EXPECT_TRUE(mutex);
     struct stat folder {};
     ASSERT_EQ(lstat(objects::objects_folder().c_str(), &folder), 0);
     EXPECT_EQ(folder.st_uid, 0u);
