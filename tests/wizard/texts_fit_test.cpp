@@ -132,6 +132,12 @@ TEST_F(TextsFit, EveryStaticTextOfEveryPageFitsInEveryTranslatedLanguage) {
                     install.SetStatusText(status);
                     ExpectTextsFit(install, state + ", install page");
                 }
+                std::string path = "\"/opt/Vintrel/Quillon 7";
+                for (int i = 0; i < 20; ++i) {
+                    path += "/A folder deep down";
+                }
+                install.SetStatusPath(FormatText(LoadText(engine_text::kCopyingFile), {path + "/Data.pak\""}));
+                ExpectTextsFit(install, state + ", install page, copying");
                 // After the installation the end page gives the result.
                 while (host.GetCurrentPage() < CInstallDlg::InstallPage) {
                     wizard_test::click(host.GetDlgItem(ui::IDOK));
