@@ -25,6 +25,7 @@ void CDlgEnd::DoDataExchange(ui::CDataExchange* pDX) {
 
 void CDlgEnd::RefreshTexts() {
     SetDlgItemText(kResult, {});
+    KeepRoomFor(kResult, {LoadText(text::InstallationComplete)});
     SetDlgItemText(kStatus, FormatText(LoadText(text::ClickToExit), {LoadText(text::Exit)}));
 }
 

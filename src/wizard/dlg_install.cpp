@@ -1,6 +1,8 @@
 #include "wizard/dlg_install.hpp"
 
+#include "engine/engine_texts.hpp"
 #include "engine/installation_sequence.hpp"
+#include "engine/step_report.hpp"
 #include "identity/product_identity.hpp"
 #include "platform/shell/path_functions.hpp"
 #include "platform/ui/data_exchange.hpp"
@@ -30,6 +32,9 @@ constexpr int kProgressRange = 100;
 constexpr int kLineSlack = 2;
 
 const char* const kLineEnd = "\r\n";
+
+// The widest error code a failed run shows: a system error with the operation that failed.
+const char* const kWidestErrorCode = "00000000 (CreateDirectory)";
 
 std::string Dashes(int count) {
     return std::string(static_cast<std::size_t>(std::max(count, 0)), '-');
@@ -111,6 +116,17 @@ void CDlgInstall::AppendLogLine(const std::string& text, bool separator) {
 
 void CDlgInstall::RefreshTexts() {
     SetDlgItemText(kStatus, FormatText(LoadText(text::ClickToInstall), {LoadText(text::Install)}));
+    // The status line has room for what the run will say on it (a file being copied is shortened
+    // to the line instead).
+    KeepRoomFor(kStatus, {
+                             LoadText(engine_text::kPreparing),
+                             LoadText(engine_text::kShortcutsCreation),
+                             LoadText(engine_text::kDirectXUpdate),
+                             LoadText(engine_text::kRegistryWriting),
+                             LoadText(engine_text::kInstallationDataWriting),
+                             FormatText(LoadText(engine_text::kClickToContinue), {LoadText(engine_text::kNext)}),
+                             InstallationFailedText(kWidestErrorCode),
+                         });
 }
 
 void CDlgInstall::GrowBy(int dw, int dh) {

@@ -14,6 +14,7 @@
 #include "wizard/session.hpp"
 #include "wizard/wizard_texts.hpp"
 
+#include <algorithm>
 #include <exception>
 
 namespace ui = platform::ui;
@@ -113,24 +114,50 @@ void CInstallDlg::LayOutPages() {
         page->SetWindowPos(area.left, area.top, 0, 0, kMoveOnly);
         pages.UnionRect(pages, RectIn(*this, *page));
     }
-    const int dx = pages.Width() - area.Width();
-    const int dy = pages.Height() - area.Height();
-    const ui::CRect window = GetWindowRect();
-    SetWindowPos(0, 0, window.Width() + dx, window.Height() + dy, kSizeOnly);
-
     for (CWizardPage* page : m_pages) {
         const ui::CRect own = RectIn(*this, *page);
         page->MoveWindow(pages, false);
         page->GrowBy(pages.Width() - own.Width(), pages.Height() - own.Height());
     }
+    GrowWindowBy(pages.Width() - area.Width(), pages.Height() - area.Height());
+}
 
-    ui::CRect bannerRect = RectIn(*this, *banner);
-    bannerRect.bottom += dy;
-    banner->MoveWindow(bannerRect, false);
-    ui::CRect separatorRect = RectIn(*this, *separator);
-    separatorRect.right += dx;
-    separatorRect.OffsetRect(0, dy);
-    separator->MoveWindow(separatorRect, false);
+void CInstallDlg::FitPagesToTexts() {
+    std::array<int, PageCount> grown{};
+    int dy = 0;
+    for (int i = 0; i < PageCount; ++i) {
+        grown.at(i) = GetPage(i).FitTexts();
+        dy = std::max(dy, grown.at(i));
+    }
+    if (dy == 0) {
+        return;
+    }
+    // The page area grows by what the most grown page needs; the others take that room as they take
+    // the host's, and the grown ones keep their lowest control at the area's bottom.
+    for (int i = 0; i < PageCount; ++i) {
+        CWizardPage& page = GetPage(i);
+        ui::CRect rect = RectIn(*this, page);
+        rect.bottom += dy;
+        page.MoveWindow(rect, false);
+        page.GrowBy(0, dy - grown.at(i));
+    }
+    GrowWindowBy(0, dy);
+}
+
+void CInstallDlg::GrowWindowBy(int dx, int dy) {
+    const ui::CRect window = GetWindowRect();
+    SetWindowPos(0, 0, window.Width() + dx, window.Height() + dy, kSizeOnly);
+    if (ui::CWnd* banner = GetDlgItem(kBanner)) {
+        ui::CRect rect = RectIn(*this, *banner);
+        rect.bottom += dy;
+        banner->MoveWindow(rect, false);
+    }
+    if (ui::CWnd* separator = GetDlgItem(kSeparator)) {
+        ui::CRect rect = RectIn(*this, *separator);
+        rect.right += dx;
+        rect.OffsetRect(0, dy);
+        separator->MoveWindow(rect, false);
+    }
     for (const int id : {kBackButton, ui::IDOK, ui::IDCANCEL}) {
         if (ui::CWnd* button = GetDlgItem(id)) {
             ui::CRect rect = RectIn(*this, *button);
@@ -193,6 +220,7 @@ void CInstallDlg::RefreshTexts() {
     for (CWizardPage* page : m_pages) {
         page->RefreshTexts();
     }
+    FitPagesToTexts();
 }
 
 const ui::CMessageMap* CInstallDlg::GetMessageMap() const {

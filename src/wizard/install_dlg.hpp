@@ -63,6 +63,12 @@ protected:
 private:
     bool CreatePages();
     void LayOutPages();
+    // Makes room for the pages' texts (CWizardPage::FitTexts): the page area grows downwards by what
+    // the most grown page needs. The host never shrinks.
+    void FitPagesToTexts();
+    // The window grows by (dx, dy): the banner grows down, the separator widens and moves down, the
+    // buttons move.
+    void GrowWindowBy(int dx, int dy);
     void BuildSystemMenu();
     void EnableButton(int nID, bool bEnable);
 

@@ -1,6 +1,7 @@
-// Saves a picture of every wizard page and of the About box, in English and in German, under the
-// build folder (pictures/), for a person to look at; the test checks that each picture was made and
-// is not blank.
+// Saves a picture of every wizard page and of the About box in every language the installer is
+// translated into, and of the start page for a reinstallation (its longest texts), under the build
+// folder (pictures/), for a person to look at; the test checks that each picture was made and is not
+// blank.
 #include "platform/ui/framework_constants.hpp"
 #include "platform/ui/ui_test.hpp"
 #include "startup/language_catalogue.hpp"
@@ -13,8 +14,10 @@
 
 #include <boost/filesystem/operations.hpp>
 
+#include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace ui = platform::ui;
 
@@ -41,11 +44,17 @@ protected:
 
 }  // namespace
 
-TEST_F(Pictures, EveryPageAndTheAboutBoxInEnglishAndGerman) {
-    for (const auto& [language, suffix] : {std::pair{LanguageEnglish, "en"}, std::pair{LanguageGerman, "de"}}) {
+TEST_F(Pictures, EveryPageAndTheAboutBoxInEveryTranslatedLanguage) {
+    const std::pair<std::uint32_t, const char*> languages[] = {
+        {LanguageFrench, "fr"},     {LanguageEnglish, "en"}, {LanguageGerman, "de"},   {LanguageSpanish, "es"},
+        {LanguagePortuguese, "pt"}, {LanguageTurkish, "tr"}, {LanguageRomanian, "ro"}, {LanguageItalian, "it"},
+    };
+    app->m_strPreviousVersion = "Quillon 7.02b";
+    for (const auto& [language, suffix] : languages) {
         app->SetLanguage(language);
         app->m_bAdvancedMode = true;
         app->m_bInstalled = false;
+        app->m_nPreviousInstall = PreviousNone;
         wizard_test::CTestHost host;
         host.m_results = {true};
         RunHost(host, [&] {
@@ -58,6 +67,12 @@ TEST_F(Pictures, EveryPageAndTheAboutBoxInEnglishAndGerman) {
                 wizard_test::click(host.GetDlgItem(ui::IDOK));
             }
         });
+
+        app->m_bInstalled = false;
+        app->m_nPreviousInstall = PreviousSame;
+        wizard_test::CTestHost reinstallation;
+        RunHost(reinstallation,
+                [&] { Save(reinstallation, std::string("wizard-") + suffix + "-page0-reinstallation"); });
 
         CAboutDlg about;
         ui_test::when_modal([&] {

@@ -245,6 +245,16 @@ CWnd* CDialog::GetDlgItem(int nID) const {
     return nullptr;
 }
 
+std::vector<CWnd*> CDialog::GetControls() const {
+    std::vector<CWnd*> controls;
+    for (const auto& control : m_controls) {
+        if (control->GetSafeHwnd()) {
+            controls.push_back(control.get());
+        }
+    }
+    return controls;
+}
+
 std::vector<CButton*> CDialog::GetRadioGroup(int nFirstID) const {
     std::vector<CButton*> group;
     auto first = std::find_if(m_controls.begin(), m_controls.end(),

@@ -73,6 +73,8 @@ public:
     T* GetDlgItem(int nID) const {
         return dynamic_cast<T*>(GetDlgItem(nID));
     }
+    // Every control of the dialog, in template order.
+    std::vector<CWnd*> GetControls() const;
     // The radio buttons of the group that starts at nFirstID, in template order; empty when nFirstID
     // is not a radio button.
     std::vector<CButton*> GetRadioGroup(int nFirstID) const;

@@ -286,7 +286,9 @@ CRect CEdit::GetClientRect() const {
         if (text->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn) {
             inside.setWidth(inside.width() - bar);
         }
-        if (text->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn) {
+        if (text->horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn ||
+            (text->horizontalScrollBarPolicy() == Qt::ScrollBarAsNeeded &&
+             text->horizontalScrollBar()->isVisibleTo(text))) {
             inside.setHeight(inside.height() - bar);
         }
         return {0, 0, std::max(inside.width(), 0), std::max(inside.height(), 0)};
@@ -312,10 +314,13 @@ std::unique_ptr<CWnd> make_edit(const platform::resources::control_template& con
         text->setFrameStyle(border ? QFrame::StyledPanel | QFrame::Sunken : QFrame::NoFrame);
         text->setLineWrapMode((control.style & (ES_AUTOHSCROLL | WS_HSCROLL)) ? QPlainTextEdit::NoWrap
                                                                               : QPlainTextEdit::WidgetWidth);
-        // An edit box shows the scroll bars of its style all the time.
+        // An edit box shows the scroll bars of its style all the time. Scrolling sideways on its own
+        // only follows the caret, which a reader of a read-only log never moves: while a line is
+        // longer than the box, a horizontal bar shows, so that its end can be read.
         text->setVerticalScrollBarPolicy((control.style & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-        text->setHorizontalScrollBarPolicy((control.style & WS_HSCROLL) ? Qt::ScrollBarAlwaysOn
-                                                                        : Qt::ScrollBarAlwaysOff);
+        text->setHorizontalScrollBarPolicy((control.style & WS_HSCROLL)       ? Qt::ScrollBarAlwaysOn
+                                           : (control.style & ES_AUTOHSCROLL) ? Qt::ScrollBarAsNeeded
+                                                                              : Qt::ScrollBarAlwaysOff);
         text->setTabChangesFocus(true);
         QObject::connect(text, &QPlainTextEdit::textChanged, text, [text, notify = context.notify] {
             if (text->program_changes == 0) {

@@ -19,6 +19,12 @@ bool is_text_type(std::uint32_t type) {
     return type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP;
 }
 
+// The text as the label shows it: Qt line ends, and no mnemonic marks unless SS_NOPREFIX.
+QString shown_text(const std::string& text, std::uint32_t style) {
+    const QString lines = detail::to_qt_lines(text);
+    return (style & SS_NOPREFIX) ? lines : detail::without_mnemonics(lines);
+}
+
 }  // namespace
 
 void CStatic::SetWindowText(const std::string& text) {
@@ -27,8 +33,33 @@ void CStatic::SetWindowText(const std::string& text) {
     if (!label || !is_text_type(m_dwStyle & SS_TYPEMASK)) {
         return;
     }
-    const QString lines = detail::to_qt_lines(text);
-    label->setText((m_dwStyle & SS_NOPREFIX) ? lines : detail::without_mnemonics(lines));
+    label->setText(shown_text(text, m_dwStyle));
+}
+
+CSize CStatic::GetNeededSize(const std::string& text) const {
+    const auto* label = qobject_cast<const QLabel*>(GetSafeHwnd());
+    if (!label || !is_text_type(m_dwStyle & SS_TYPEMASK) || text.empty()) {
+        return {};
+    }
+    // A label like this one, never shown, measures the text by the same rules that lay it out and
+    // paint it (frame, margin, the indent a framed label takes).
+    QLabel probe;
+    probe.setFont(label->font());
+    probe.setFrameStyle(label->frameStyle());
+    probe.setLineWidth(label->lineWidth());
+    probe.setContentsMargins(label->contentsMargins());
+    probe.setMargin(label->margin());
+    probe.setIndent(label->indent());
+    probe.setAlignment(label->alignment());
+    probe.setTextFormat(Qt::PlainText);
+    probe.setWordWrap(label->wordWrap());
+    probe.setText(shown_text(text, m_dwStyle));
+    if (!probe.wordWrap()) {
+        const QSize size = probe.sizeHint();
+        return {size.width(), size.height()};
+    }
+    // Wrapped, the longest word is the narrowest the text can be.
+    return {probe.minimumSizeHint().width(), probe.heightForWidth(label->width())};
 }
 
 void CStatic::SetBitmap(const CPicture& bitmap) {

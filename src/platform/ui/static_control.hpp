@@ -17,6 +17,13 @@ public:
 
     void SetWindowText(const std::string& text) override;
 
+    // The size a text needs to show whole in this control at its current width: wrapped as the
+    // control wraps it, in its font, frame and margins included. The height is what the control must
+    // have; a width larger than the control's means a word longer than a line (or, without word wrap,
+    // a line longer than the control). Empty for no text and for controls that show no text.
+    CSize GetNeededSize() const { return GetNeededSize(m_strText); }
+    CSize GetNeededSize(const std::string& text) const;
+
 private:
     void ShowPicture(const CPicture& picture);
 };

@@ -124,6 +124,23 @@ TEST_F(Log, ALineOfDashesMeasuredFromTheClientAreaAndMarginsFitsWithoutScrolling
     EXPECT_GT(text->horizontalScrollBar()->maximum(), 0);  // the check can fail
 }
 
+TEST_F(Log, ALineLongerThanTheLogBringsAHorizontalScrollBar) {
+    m_page.ShowWindow(SW_SHOW);
+    auto* text = static_cast<QPlainTextEdit*>(m_log->GetSafeHwnd());
+    const auto bar_shown = [&] {
+        QCoreApplication::processEvents();
+        return text->horizontalScrollBar()->isVisible();
+    };
+    const int height = m_log->GetClientRect().Height();
+    append("short\r\n");
+    EXPECT_FALSE(bar_shown());
+    append(std::string(400, 'x') + "\r\n");
+    EXPECT_TRUE(bar_shown());
+    EXPECT_LT(m_log->GetClientRect().Height(), height) << "the bar takes its room from the client area";
+    m_log->SetWindowText("short");
+    EXPECT_FALSE(bar_shown());
+}
+
 TEST_F(Controls, AnEditLimitStopsTypingButNotTheProgram) {
     CDialog page(ui_test::child_template({control(1007, "EDIT", WS_BORDER | ES_AUTOHSCROLL, 16, 39, 177, 12)}));
     ASSERT_TRUE(page.Create(&m_parent));
@@ -232,6 +249,39 @@ TEST_F(Controls, StaticTextShowsMnemonicsUnlessNoPrefixAndPicturesSizeTheControl
     EXPECT_EQ(page.GetDlgItem(3)->GetSafeHwnd()->size(), QSize(87, 171));
     page.GetDlgItem<CStatic>(4)->SetIcon(solid_picture(256, 256, qRgb(0, 128, 0)));
     EXPECT_EQ(page.GetDlgItem(4)->GetSafeHwnd()->size(), QSize(32, 32));
+}
+
+TEST_F(Controls, AStaticTextTellsTheSizeItNeedsToShowWhole) {
+    const std::string sentence = "A sentence of several words that one short line cannot hold";
+    CDialog page(ui_test::child_template({
+        control(1, "STATIC", SS_LEFT, 0, 0, 60, 8, sentence),
+        control(2, "STATIC", SS_LEFT | SS_SUNKEN, 0, 10, 60, 8, sentence),
+        control(3, "STATIC", SS_LEFTNOWORDWRAP, 0, 20, 60, 8, sentence),
+        control(4, "STATIC", SS_LEFT, 0, 30, 60, 8, "Fits"),
+        control(5, "STATIC", SS_BITMAP, 0, 40, 10, 10),
+    }));
+    ASSERT_TRUE(page.Create(&m_parent));
+    const auto label = [&](int id) { return static_cast<QLabel*>(page.GetDlgItem(id)->GetSafeHwnd()); };
+    const auto needed = [&](int id) { return page.GetDlgItem<CStatic>(id)->GetNeededSize(); };
+    const int line = label(1)->fontMetrics().height();
+
+    // Wrapped: several lines at the control's width, no wider than it.
+    EXPECT_GT(needed(1).cy, 2 * line);
+    EXPECT_LE(needed(1).cx, label(1)->width());
+    // Given that height, the words wrapped at the control's width all show.
+    label(1)->resize(label(1)->width(), needed(1).cy);
+    const QRect wrapped =
+        label(1)->fontMetrics().boundingRect(QRect(0, 0, label(1)->width(), 1000), Qt::TextWordWrap, label(1)->text());
+    EXPECT_LE(wrapped.height(), label(1)->height());
+    // The frame and its indent take room.
+    EXPECT_GT(needed(2).cy, needed(1).cy);
+    // Without word wrap: one line, wider than the control.
+    EXPECT_EQ(needed(3).cy, needed(4).cy);
+    EXPECT_GT(needed(3).cx, label(3)->width());
+    // A text that fits needs no more than its rectangle; any text can be measured; no text needs nothing.
+    EXPECT_LE(needed(4).cy, label(4)->height());
+    EXPECT_EQ(page.GetDlgItem<CStatic>(4)->GetNeededSize(sentence), needed(1));
+    EXPECT_EQ(needed(5), CSize{});
 }
 
 TEST_F(Controls, RadioGroupsAreIndependentOfEachOther) {
