@@ -62,11 +62,18 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     try {
         // No abbreviations and no short options: a misspelt option is refused, never guessed.
         const auto style = po::command_line_style::unix_style ^ po::command_line_style::allow_guessing;
-        po::store(po::command_line_parser(arguments).options(Options()).style(style).run(), values);
+        po::options_description all;
+        all.add(Options()).add_options()("argument", po::value<std::vector<std::string>>());
+        po::positional_options_description positional;
+        positional.add("argument", -1);
+        po::store(po::command_line_parser(arguments).options(all).positional(positional).style(style).run(), values);
     } catch (const po::error& error) {
         return UsageError(error.what());
     }
 
+    if (values.count("argument")) {
+        return UsageError("unexpected argument '" + values["argument"].as<std::vector<std::string>>().front() + "'");
+    }
     CommandLine line;
     if (values.count("help")) {
         line.action = CommandLine::Action::ShowHelp;
