@@ -45,7 +45,7 @@ std::error_code from_errno(int value, const fs::path& path) {
 
 // The failure as the diagnostic log tells it: errno values with the system's own text, anything
 // else with its error code's text.
-void note_failure(std::exception_ptr failure, const fs::path& path) noexcept {
+void note_failure(const std::exception_ptr& failure, const fs::path& path) noexcept {
     if (!diagnostics::log_open()) {
         return;
     }

@@ -211,6 +211,15 @@ TEST_F(UnattendedInstallation, UsageErrorsWriteNothingAndHelpAndVersionAnswer) {
         EXPECT_NE(run.errors.find("usage: quillon-setup"), std::string::npos) << run.errors;
         EXPECT_FALSE(fs::exists(Log())) << arguments;
     }
+    // The wizard still needs a display, and says so before it opens the log; a log that cannot be
+    // opened stops an unattended run before start-up.
+    const auto wizard = Run("--log " + Log().string());
+    EXPECT_EQ(wizard.exit_code, 1) << wizard.errors;
+    EXPECT_NE(wizard.errors.find("graphical session"), std::string::npos) << wizard.errors;
+    EXPECT_FALSE(fs::exists(Log()));
+    const auto noLog = Run("--unattended --log " + (machine.folder() / "missing/install.log").string());
+    EXPECT_EQ(noLog.exit_code, 7) << noLog.errors;
+    EXPECT_NE(noLog.errors.find("cannot open the log"), std::string::npos) << noLog.errors;
     EXPECT_TRUE(test_support::same_machine(before, machine.snapshot()));
 
     const auto help = Run("--help");
