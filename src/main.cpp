@@ -1,22 +1,94 @@
 // quillon-setup: the installer's entry point.
+#include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/ui/application.hpp"
 #include "startup/install_app.hpp"
 #include "startup/process_guards.hpp"
+#include "unattended/command_line.hpp"
+#include "unattended/exit_codes.hpp"
+#include "unattended/program_version.hpp"
+#include "unattended/unattended_run.hpp"
 #include "wizard/run_wizard.hpp"
 
-#include <cstdio>
+#include <unistd.h>
 
-int main(int argc, char** argv) {
-    // Without a window system the framework would abort; say why before anything is written.
-    if (!platform::ui::graphical_session_available()) {
-        std::fprintf(stderr, "%s: needs a graphical session, and neither DISPLAY nor WAYLAND_DISPLAY is set\n",
-                     argc > 0 ? argv[0] : "quillon-setup");
-        return 1;
-    }
+#include <boost/filesystem/path.hpp>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace diagnostics = platform::diagnostics;
+
+namespace {
+
+int RunWizardProgram(const char* program) {
     // The guards come first: they may end the process before any window or named object exists.
     InitializeProcess();
+    // The framework sees no options: every argument has been taken by the command line above.
+    int argc = 1;
+    char* argv[] = {const_cast<char*>(program), nullptr};
     platform::ui::application_instance qt(argc, argv);
     CInstallApp app;
     app.SetWizard(RunWizard);
     return platform::ui::AfxWinMain(argc, argv);
+}
+
+bool OpenLog(const std::string& name, const boost::filesystem::path& file) {
+    if (const std::error_code error = diagnostics::open_log(file)) {
+        std::fprintf(stderr, "%s: cannot open the log '%s': %s\n", name.c_str(), file.c_str(), error.message().c_str());
+        return false;
+    }
+    diagnostics::note(name, " ", ProgramVersionText(), " started, process ", static_cast<long>(::getpid()));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* program = argc > 0 ? argv[0] : "quillon-setup";
+    const std::string name = boost::filesystem::path(program).filename().string();
+    const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+
+    switch (line.action) {
+        case CommandLine::Action::UsageError:
+            std::fprintf(stderr, "%s: %s; %s\n", name.c_str(), line.error.c_str(), UsageLine(name).c_str());
+            return exit_code::kUsage;
+        case CommandLine::Action::ShowHelp:
+            std::fputs(HelpText(name).c_str(), stdout);
+            return 0;
+        case CommandLine::Action::ShowVersion:
+            std::printf("%s\n", ProgramVersionText().c_str());
+            return 0;
+        case CommandLine::Action::RunUnattended: {
+            if (line.logFile && !OpenLog(name, *line.logFile)) {
+                return exit_code::kStartupFailure;
+            }
+            int code = exit_code::kStartupFailure;
+            try {
+                code = RunUnattended(line.choices);
+            } catch (const std::exception& error) {
+                // The installation itself undoes what it changed; what throws here is start-up.
+                std::fprintf(stderr, "%s: start-up failed: %s\n", name.c_str(), error.what());
+                diagnostics::note("FAILED start-up: ", error.what());
+            }
+            diagnostics::note(name, " ended with exit code ", code);
+            return code;
+        }
+        case CommandLine::Action::RunWizard:
+            break;
+    }
+
+    // Without a window system the framework would abort; say why before anything is written.
+    if (!platform::ui::graphical_session_available()) {
+        std::fprintf(stderr, "%s: needs a graphical session, and neither DISPLAY nor WAYLAND_DISPLAY is set\n",
+                     program);
+        return 1;
+    }
+    if (line.logFile && !OpenLog(name, *line.logFile)) {
+        return exit_code::kStartupFailure;
+    }
+    const int code = RunWizardProgram(program);
+    diagnostics::note(name, " ended with exit code ", code);
+    return code;
 }

@@ -14,6 +14,7 @@
 #include "identity/product_identity.hpp"
 #include "payload/extraction.hpp"
 #include "payload/find_payload.hpp"
+#include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/kernel/file_attributes.hpp"
 #include "platform/kernel/file_modes.hpp"
 #include "platform/shell/path_functions.hpp"
@@ -26,10 +27,15 @@
 
 namespace fs = boost::filesystem;
 namespace kernel = platform::kernel;
+namespace diagnostics = platform::diagnostics;
 
 namespace {
 
 constexpr const char* kUninstallLogName = "Uninstall.ulog";
+
+const char* Outcome(bool ok) {
+    return ok ? "OK" : "FAILED";
+}
 
 void ShowFailure(InstallProgressPage& page, const std::string& code, bool onLog) {
     const std::string message = InstallationFailedText(code);
@@ -81,20 +87,29 @@ bool InstallSteps(CInstallApp& app, InstallProgressPage& page, std::istream& pay
     settings.temp_folder = app.m_strTempFolder;
     settings.on_notify = [&handler](const payload::notification& notification) { return handler(notification); };
     settings.required_kinds = {payload::entry_kind::main_program, payload::entry_kind::uninstaller};
+    diagnostics::note("Step: extraction into ", app.m_strInstallFolder);
     if (!payload::extract_payload(payloadSource, settings)) {
+        diagnostics::note("Step: extraction FAILED; rolling back");
         app.m_uninstallLog.Rollback();
         return false;
     }
+    diagnostics::note("Step: extraction OK: main program ", page.m_strMainProgramPath, ", uninstaller ",
+                      page.m_strUninstallerPath);
 
     MarkProgramFile(page.m_strMainProgramPath);
     MarkProgramFile(page.m_strUninstallerPath);
 
+    diagnostics::note("Step: shortcuts (Start menu ", app.m_bStartMenuShortcut ? "yes" : "no", ", desktop ",
+                      app.m_bDesktopShortcut ? "yes" : "no", ")");
     CreateShortcuts(app, page);
+    diagnostics::note("Step: DirectX runtime");
     SetUpDirectXRuntime(app, page);
 
     BeginStep(page, LoadText(engine_text::kRegistryWriting));
     const bool registryWritten = WriteUninstallKey(app, page);
+    diagnostics::note("Step: Uninstall key ", Outcome(registryWritten));
     if (!WriteInstalledProgramValue(page.m_strMainProgramPath)) {
+        diagnostics::note("Step: installed-program value FAILED; rolling back");
         // Without it no later installer finds this one: the installation did not happen.
         app.m_uninstallLog.Rollback();
         AppendOutcome(page, false);
@@ -102,13 +117,29 @@ bool InstallSteps(CInstallApp& app, InstallProgressPage& page, std::istream& pay
         return false;
     }
     const RegistrationOutcome registration = RunRegistration(app, page.m_strMainProgramPath);
+    diagnostics::note("Step: registration run ", Outcome(registration.Succeeded()),
+                      registration.started ? " (exit code " : " (not started",
+                      registration.started ? std::to_string(registration.exitCode) : std::string(), ")");
     AppendOutcome(page, registryWritten && registration.Succeeded());
 
     BeginStep(page, LoadText(engine_text::kInstallationDataWriting));
-    AppendOutcome(page, WriteUninstallLogFile(app, page));
+    const bool logWritten = WriteUninstallLogFile(app, page);
+    diagnostics::note("Step: uninstall log ", Outcome(logWritten));
+    AppendOutcome(page, logWritten);
 
     page.SetStatusText(FormatText(LoadText(engine_text::kClickToContinue), {LoadText(engine_text::kNext)}));
     return true;
+}
+
+// What the exception being handled says, for the diagnostic log.
+std::string CurrentFailureText() {
+    try {
+        throw;
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (...) {
+        return "an exception of an unknown type";
+    }
 }
 
 // One guard around the whole run: whatever step throws, every recorded change is undone and the run
@@ -118,6 +149,7 @@ bool InstallIntoTemporaryFolder(CInstallApp& app, InstallProgressPage& page, std
     try {
         return InstallSteps(app, page, payloadSource);
     } catch (...) {
+        diagnostics::note("Installation FAILED: ", CurrentFailureText(), "; rolling back");
         app.m_uninstallLog.Rollback();
         try {
             ShowFailure(page, "-1", true);
@@ -141,10 +173,14 @@ bool RunInstallationFrom(CInstallApp& app, InstallProgressPage& page, std::istre
     page.SetStatusText(LoadText(engine_text::kPreparing));
     std::string errorText;
     if (!MakeTemporaryFolderPath(app, errorText)) {
+        diagnostics::note("Step: temporary folder FAILED: ", errorText);
         ShowFailure(page, errorText, true);
         return false;
     }
-    return InstallIntoTemporaryFolder(app, page, payloadSource);
+    diagnostics::note("Step: temporary folder ", app.m_strTempFolder);
+    const bool installed = InstallIntoTemporaryFolder(app, page, payloadSource);
+    diagnostics::note(installed ? "Installation OK" : "Installation FAILED and rolled back");
+    return installed;
 }
 
 bool RunInstallationSequence(CInstallApp& app, InstallProgressPage& page) {

@@ -26,8 +26,9 @@ constexpr std::size_t read_block_size = 4096;
 // Keeps the stream buffer alive as long as the stream that writes into it.
 class entry_file_stream : private kernel::file_output_buf, public std::ostream {
 public:
-    explicit entry_file_stream(kernel::unique_fd fd)
-        : kernel::file_output_buf(std::move(fd)), std::ostream(static_cast<kernel::file_output_buf*>(this)) {}
+    entry_file_stream(kernel::unique_fd fd, const fs::path& destination)
+        : kernel::file_output_buf(std::move(fd), destination),
+          std::ostream(static_cast<kernel::file_output_buf*>(this)) {}
 };
 
 }  // namespace
@@ -49,7 +50,7 @@ std::unique_ptr<std::ostream> open_entry_output(const fs::path& destination, acc
     if (!fd) {
         throw file_error(error, destination, "cannot open the file for writing");
     }
-    return std::make_unique<entry_file_stream>(std::move(fd));
+    return std::make_unique<entry_file_stream>(std::move(fd), destination);
 }
 
 void make_writable(const fs::path& path) noexcept {

@@ -5,6 +5,7 @@
 #include "payload/decompression.hpp"
 #include "payload/entry_files.hpp"
 #include "payload/folder_tokens.hpp"
+#include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/kernel/win32_error.hpp"
 
 #include <boost/filesystem/exception.hpp>
@@ -16,6 +17,7 @@ namespace payload {
 
 namespace fs = boost::filesystem;
 namespace kernel = platform::kernel;
+namespace diagnostics = platform::diagnostics;
 
 fs::path file_archive_target::resolve_folder(const std::string& folder_text, const archive_folders& folders,
                                              access_folder_list& access) {
@@ -28,7 +30,9 @@ std::unique_ptr<std::ostream> file_archive_target::open_entry_output(const archi
 }
 
 std::uint32_t file_archive_target::stored_crc32(const archive_entry& entry) {
-    return file_crc32_retrying(entry.destination);
+    const std::uint32_t crc = file_crc32_retrying(entry.destination);
+    diagnostics::note("Wrote ", entry.destination, " (", entry.size, " bytes, CRC ", diagnostics::hex32{crc}, ")");
+    return crc;
 }
 
 namespace {
@@ -37,6 +41,30 @@ namespace {
 // converted, with the path for the missing-file-or-folder distinction.
 std::error_code from_errno(int value, const fs::path& path) {
     return kernel::make_win32_error(kernel::win32_from_errno(value, path));
+}
+
+// The failure as the diagnostic log tells it: errno values with the system's own text, anything
+// else with its error code's text.
+void note_failure(const std::exception_ptr& failure, const fs::path& path) noexcept {
+    if (!diagnostics::log_open()) {
+        return;
+    }
+    try {
+        std::rethrow_exception(failure);
+    } catch (const boost::system::system_error& error) {
+        if (error.code().category() == boost::system::system_category() ||
+            error.code().category() == boost::system::generic_category()) {
+            diagnostics::note_failure("extracting", path, error.code().value());
+            return;
+        }
+        diagnostics::note("FAILED extracting: ", path, ": ", error.what());
+    } catch (...) {
+        try {
+            diagnostics::note("FAILED extracting: ", path, ": ", failure_code(failure).message());
+        } catch (...) {
+            // No text for it: the failure is still reported to the caller.
+        }
+    }
 }
 
 }  // namespace
@@ -115,6 +143,7 @@ bool extract_payload(std::istream& source, const extract_settings& settings) {
             path = failure_path(failure);
         }
         writer.reset();  // closes an entry file still open
+        note_failure(failure, path);
         try {
             notify(notification::failed{failure_code(failure), path});
         } catch (...) {

@@ -1,5 +1,7 @@
 #include "security/access_control.hpp"
 
+#include "platform/diagnostics/diagnostic_log.hpp"
+#include "platform/kernel/system_messages.hpp"
 #include "security/advapi_calls.hpp"
 #include "security/hresult.hpp"
 #include "security/well_known_sid.hpp"
@@ -10,8 +12,24 @@
 namespace security {
 
 namespace advapi = platform::advapi;
+namespace diagnostics = platform::diagnostics;
 
 namespace {
+
+// A grant that failed changes nothing and the installation goes on; only the log tells about it.
+void NoteGrantFailure(const boost::filesystem::path& path, HRESULT result) noexcept {
+    if (!diagnostics::log_open()) {
+        return;
+    }
+    try {
+        const auto code = static_cast<std::uint32_t>(result);
+        diagnostics::note("FAILED granting the Users group access: ", path, ": ",
+                          platform::kernel::system_message_text(code).value_or("unknown error"), " (HRESULT ",
+                          diagnostics::hex32{code}, ")");
+    } catch (...) {
+        // No text for it: the grant's failure still reaches the caller.
+    }
+}
 
 // A token handle closed when it goes.
 class TokenHandle {
@@ -169,7 +187,11 @@ bool GrantUsersAccess(const boost::filesystem::path& path, std::uint32_t access_
         }
         api::SetFileSecurityW(path, advapi::DACL_SECURITY_INFORMATION, descriptor.get());
         return true;
+    } catch (HRESULT result) {
+        NoteGrantFailure(path, result);
+        return false;
     } catch (...) {
+        NoteGrantFailure(path, E_FAIL);
         return false;
     }
 }

@@ -27,7 +27,7 @@ bool EnablePrivilege(const std::string& privilege_name, bool enable) noexcept;
 // Adds an explicit access-allowed entry for the local Users group to the DACL of an existing file or
 // folder, replacing the group's other entries: it goes after the explicit entries and before the
 // inherited ones, and the DACL's protection or automatic inheritance is kept. The DACL is unchanged
-// when it returns false.
+// when it returns false; the failure is noted in the diagnostic log.
 bool GrantUsersAccess(const boost::filesystem::path& path, std::uint32_t access_mask, std::uint8_t ace_flags) noexcept;
 
 // A descriptor whose DACL grants Everyone a mask; owns the DACL and the descriptor. The owner and

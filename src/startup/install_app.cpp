@@ -1,7 +1,9 @@
 #include "startup/install_app.hpp"
 
 #include "identity/product_identity.hpp"
+#include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/kernel/win32_error.hpp"
+#include "platform/locale/locale_ids.hpp"
 #include "platform/registry/key.hpp"
 #include "platform/shell/known_folders.hpp"
 #include "platform/ui/framework_constants.hpp"
@@ -22,6 +24,7 @@ namespace ui = platform::ui;
 namespace reg = platform::registry;
 namespace shell = platform::shell;
 namespace kernel = platform::kernel;
+namespace diagnostics = platform::diagnostics;
 
 namespace {
 
@@ -66,13 +69,14 @@ bool CInstallApp::InitInstance() {
 }
 
 bool CInstallApp::StartSession() {
+    m_startupStop = StartupStop::None;
     if (!ProcessorCheckPassed()) {
         ReportStartupError(static_cast<std::uint32_t>(kernel::hresult::e_unexpected));
-        return false;
+        return StopStartup(StartupStop::ProcessorCheck);
     }
     if (!m_instanceMutex.TryAcquire()) {
         ReportStartupError(kernel::win32::busy);
-        return false;
+        return StopStartup(StartupStop::InstallerRunning);
     }
     CWinApp::InitInstance();
     UseProgramIcon();
@@ -82,10 +86,10 @@ bool CInstallApp::StartSession() {
 
     if (!security::IsUserAdmin()) {
         ShowAppMessage(LoadText(kNotAdministratorText), ui::MB_ICONWARNING | ui::MB_OK);
-        return false;
+        return StopStartup(StartupStop::NotAdministrator);
     }
     if (!WaitForProductToClose()) {
-        return false;
+        return StopStartup(StartupStop::ProductRunning);
     }
 
     ReadPreviousInstallation();
@@ -93,13 +97,44 @@ bool CInstallApp::StartSession() {
     m_bStartMenuShortcut = true;
     m_bDesktopShortcut = true;
     m_bAdvancedMode = false;
+    NoteFindings();
     return true;
 }
 
+bool CInstallApp::StopStartup(StartupStop reason) {
+    m_startupStop = reason;
+    constexpr const char* kNames[] = {"", "processor check not passed", "another installer is running",
+                                      "no administrator rights", "the product is running"};
+    diagnostics::note("Start-up stopped: ", kNames[static_cast<int>(reason)]);
+    return false;
+}
+
+void CInstallApp::NoteFindings() const {
+    if (!diagnostics::log_open()) {
+        return;
+    }
+    constexpr const char* kStatusNames[] = {"a newer version", "none", "the same version", "an older version"};
+    const LanguageState& language = GetLanguageState();
+    const auto tag = [](std::uint32_t index) {
+        return platform::locale::locale_name(LanguageToLangId(index)).value_or("?");
+    };
+    diagnostics::note("Language: interface ", tag(language.current), ", product ", tag(m_nProductLanguage));
+    diagnostics::note("Installed product: ", kStatusNames[m_nPreviousInstall - PreviousNewer],
+                      m_strPreviousVersion.empty() ? "" : " ", m_strPreviousVersion,
+                      m_strInstalledProduct && !m_strInstalledProduct->empty() ? " at " : "",
+                      m_strInstalledProduct.value_or(std::string()));
+    diagnostics::note("Installation folder: ", m_strInstallFolder);
+    diagnostics::note("Start menu folder: ", m_strStartMenuFolder);
+}
+
 void CInstallApp::ChooseStartLanguage() {
-    MakeLanguageCurrent(ChooseLanguage(ProductLanguageMask));
-    if (const auto recorded = RecordedLanguage()) {
-        MakeLanguageCurrent(*recorded);
+    if (m_requestedLanguage) {
+        MakeLanguageCurrent(*m_requestedLanguage);
+    } else {
+        MakeLanguageCurrent(ChooseLanguage(ProductLanguageMask));
+        if (const auto recorded = RecordedLanguage()) {
+            MakeLanguageCurrent(*recorded);
+        }
     }
     m_nProductLanguage = GetLanguageState().current;
     if (!IsInstallerTranslated(m_nProductLanguage)) {

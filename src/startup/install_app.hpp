@@ -19,6 +19,10 @@ class CInstallApp;
 // Start-up sits below the wizard, so the program hands the wizard in (see main.cpp).
 using WizardRunner = void (*)(CInstallApp& app);
 
+// Which start-up check stopped the session, for a caller that has to tell them apart (the exit code
+// of an unattended run).
+enum class StartupStop { None, ProcessorCheck, InstallerRunning, NotAdministrator, ProductRunning };
+
 class CInstallApp : public platform::ui::CWinApp {
 public:
     // Creates the installer mutex (not owned yet). The running-instance counter is the process's
@@ -37,6 +41,13 @@ public:
     // language, the title, the previous installation and the defaults. False when a check stopped
     // start-up (its message has been shown).
     bool StartSession();
+
+    // The check that stopped the last StartSession; None after a complete start-up.
+    StartupStop GetStartupStop() const { return m_startupStop; }
+
+    // A language asked for explicitly (the command line): start-up takes it in place of the user's
+    // default language and of the language the previous installation recorded.
+    void RequestLanguage(std::uint32_t index) { m_requestedLanguage = index; }
 
     // The previous-installation status; for PreviousNewer and PreviousOlder also its version text.
     std::int32_t GetPreviousInstall(std::string* previousVersion = nullptr) const;
@@ -72,9 +83,13 @@ private:
     bool WaitForProductToClose();
     void ReadPreviousInstallation();
     void SetDefaultFolders();
+    bool StopStartup(StartupStop reason);
+    void NoteFindings() const;
 
     InstanceCounter* m_pRunningInstances;
     WizardRunner m_pfnRunWizard = nullptr;
+    StartupStop m_startupStop = StartupStop::None;
+    std::optional<std::uint32_t> m_requestedLanguage;
     std::optional<std::string> m_strInstalledProduct;  // FindInstalledProduct's cache
 };
 

@@ -36,10 +36,16 @@ constexpr const char* kIncompatibleText =
 
 std::atomic<bool> g_processorChecked{false};
 std::atomic<std::uint32_t> g_errorMode{0};
+std::atomic<bool> g_exitCodeReplaced{false};
+std::atomic<int> g_failedCheckExitCode{0};
+
+[[noreturn]] void StopProcess(int ownExitCode) {
+    std::exit(g_exitCodeReplaced ? g_failedCheckExitCode.load() : ownExitCode);
+}
 
 [[noreturn]] void StopIncompatible() {
     ShowProcessMessage(kIncompatibleText, ui::MB_ICONERROR);
-    std::exit(1);
+    StopProcess(1);
 }
 
 // The user's locale; the environment's when that cannot be built. A machine whose environment names
@@ -73,6 +79,11 @@ bool LocaleServicesUsable(const std::locale& locale) {
 
 }  // namespace
 
+void UseExitCodeForFailedChecks(int exitCode) {
+    g_failedCheckExitCode = exitCode;
+    g_exitCodeReplaced = true;
+}
+
 void CheckProcessor() {
     if (!platform::kernel::is_processor_feature_present(platform::kernel::pf_xmmi64_instructions_available)) {
         StopIncompatible();
@@ -95,7 +106,7 @@ void SetUpErrorModeAndLocale() {
         std::locale::global(locale);
         if (!LocaleServicesUsable(locale)) {
             ShowProcessMessage("Initialization Error", ui::MB_ICONERROR | ui::MB_TASKMODAL | ui::MB_SETFOREGROUND);
-            std::exit(-11);
+            StopProcess(-11);
         }
     });
 }

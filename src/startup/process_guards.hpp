@@ -13,6 +13,10 @@ void CheckProcessor();           // exit code 1 without SSE2
 void SetUpErrorModeAndLocale();  // exit code -11 when the locale services are unusable
 void SetUpApplication();         // exit code 1 below Qt 6.0; then the id and this process's count
 
+// The exit code every failed check ends the process with from now on, in place of its own (1, -11):
+// an unattended run reports all of them as one start-up failure.
+void UseExitCodeForFailedChecks(int exitCode);
+
 // Whether CheckProcessor has passed in this process.
 bool ProcessorCheckPassed();
 

@@ -1,6 +1,7 @@
 // Everything start-up asks of the dialog framework beyond its application class: message boxes,
 // the program icon and the main window's texts. Kept in one place so that start-up depends on as
-// little of the framework as possible.
+// little of the framework as possible. In an unattended run (UseConsoleMessages) no box is shown:
+// each is a line on standard error.
 #pragma once
 
 #include <string>

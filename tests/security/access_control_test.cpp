@@ -1,5 +1,6 @@
 #include "security/access_control.hpp"
 
+#include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/kernel/dynamic_library.hpp"
 #include "security/advapi_calls.hpp"
 #include "security/well_known_sid.hpp"
@@ -14,6 +15,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
 namespace fs = boost::filesystem;
 namespace advapi = platform::advapi;
@@ -287,6 +289,21 @@ TEST_F(AccessControl, FailedGrantLeavesEverythingAsItWas) {
     }
     EXPECT_FALSE(test_support::stored_dacl(target));
     EXPECT_EQ(getfacl(target), before);
+}
+
+// The installation goes on after a failed grant; the diagnostic log is where an administrator sees it.
+TEST_F(AccessControl, FailedGrantIsNotedInTheDiagnosticLog) {
+    const fs::path log = m_folder.path() / "install.log";
+    ASSERT_FALSE(platform::diagnostics::open_log(log));
+    const fs::path missing = m_folder.path() / "missing";
+    EXPECT_FALSE(security::GrantUsersAccess(missing, file_all_access, 0));
+    platform::diagnostics::close_log();
+
+    std::ifstream in(log.string());
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_NE(text.find("FAILED granting the Users group access: " + missing.string() + ": "), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("(HRESULT 80070002)"), std::string::npos) << text;
 }
 
 // The DACL a grant gives a new folder, as one line per entry, from a fresh process using the variant.

@@ -245,6 +245,21 @@ TEST_F(InstallAppStart, TheRecordedLanguageCountsWhenTheProductKnowsIt) {
     }
 }
 
+// A language asked for on the command line outranks both the environment's and the recorded one;
+// an untranslated one still runs the installer in English.
+TEST_F(InstallAppStart, ARequestedLanguageOutranksTheRecordedOne) {
+    SetUninstallValue("VnLanguage", Dword(LanguageGerman));
+    for (const auto& [requested, current] :
+         {std::pair{LanguageSpanish, LanguageSpanish}, std::pair{LanguageDutch, LanguageEnglish}}) {
+        CInstallApp app(&*counter);
+        app.RequestLanguage(requested);
+        ASSERT_TRUE(Start(app));
+        EXPECT_EQ(GetLanguageState().current, current) << requested;
+        EXPECT_EQ(app.m_nProductLanguage, requested);
+        EXPECT_EQ(app.GetStartupStop(), StartupStop::None);
+    }
+}
+
 TEST_F(InstallAppStart, ARunningProductIsAskedAboutUntilItCloses) {
     const fs::path ready = machine.temp() / "ready", until = machine.temp() / "until";
     auto product =

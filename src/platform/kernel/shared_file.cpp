@@ -1,5 +1,6 @@
 #include "platform/kernel/shared_file.hpp"
 
+#include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/kernel/win32_error.hpp"
 
 #include <fcntl.h>
@@ -60,6 +61,9 @@ unique_fd open_shared_file(const boost::filesystem::path& path, file_access acce
 
 std::streamsize file_output_buf::xsputn(const char* bytes, std::streamsize count) {
     if (const int error_number = write_all(m_fd.get(), std::string_view(bytes, static_cast<std::size_t>(count)))) {
+        if (!m_path.empty()) {
+            diagnostics::note_failure("writing", m_path, error_number);
+        }
         throw std::system_error(fail_with(win32_from_errno(error_number)), "cannot write the file");
     }
     return count;

@@ -26,10 +26,13 @@ unique_fd open_shared_file(const boost::filesystem::path& path, file_access acce
 
 // An unbuffered output stream buffer over an owned descriptor: every write reaches the file at once,
 // so a full disk is seen at the write that met it. A failed write throws std::system_error with the
-// Win32 code; a stream with badbit in its exceptions passes that exception on unchanged.
+// Win32 code; a stream with badbit in its exceptions passes that exception on unchanged. Given the
+// file's path, a failed write is also noted in the diagnostic log with the system's own error text,
+// which the Win32 code no longer carries.
 class file_output_buf : public std::streambuf {
 public:
-    explicit file_output_buf(unique_fd fd) : m_fd(std::move(fd)) {}
+    explicit file_output_buf(unique_fd fd, boost::filesystem::path path = {})
+        : m_fd(std::move(fd)), m_path(std::move(path)) {}
 
 protected:
     std::streamsize xsputn(const char* bytes, std::streamsize count) override;
@@ -37,6 +40,7 @@ protected:
 
 private:
     unique_fd m_fd;
+    boost::filesystem::path m_path;
 };
 
 // The reading counterpart: an unbuffered input stream buffer over an owned descriptor. sgetn reads
