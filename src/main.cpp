@@ -1,5 +1,6 @@
 // quillon-setup: the installer's entry point.
 #include "platform/diagnostics/diagnostic_log.hpp"
+#include "platform/system/terminal.hpp"
 #include "platform/ui/application.hpp"
 #include "startup/install_app.hpp"
 #include "startup/process_guards.hpp"
@@ -8,8 +9,6 @@
 #include "unattended/program_version.hpp"
 #include "unattended/unattended_run.hpp"
 #include "wizard/run_wizard.hpp"
-
-#include <unistd.h>
 
 #include <boost/filesystem/path.hpp>
 
@@ -39,7 +38,7 @@ bool OpenLog(const std::string& name, const boost::filesystem::path& file) {
         std::fprintf(stderr, "%s: cannot open the log '%s': %s\n", name.c_str(), file.c_str(), error.message().c_str());
         return false;
     }
-    diagnostics::note(name, " ", ProgramVersionText(), " started, process ", static_cast<long>(::getpid()));
+    diagnostics::note(name, " ", ProgramVersionText(), " started, process ", platform::system::current_process_id());
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "unattended/program_version.hpp"
 
-#include "startup/product_identity.hpp"
+#include "identity/product_identity.hpp"
 #include "startup/version_info.hpp"
 
 std::string ProgramVersionText() {

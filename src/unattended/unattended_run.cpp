@@ -2,19 +2,17 @@
 
 #include "engine/install_progress_page.hpp"
 #include "engine/installation_sequence.hpp"
+#include "identity/product_identity.hpp"
 #include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/shell/path_functions.hpp"
+#include "platform/system/terminal.hpp"
 #include "startup/console_messages.hpp"
 #include "startup/format_text.hpp"
 #include "startup/install_app.hpp"
 #include "startup/language_texts.hpp"
 #include "startup/process_guards.hpp"
-#include "startup/product_identity.hpp"
 #include "unattended/exit_codes.hpp"
 #include "unattended/text_progress_page.hpp"
-
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 #include <boost/filesystem/path.hpp>
 
@@ -46,14 +44,6 @@ int ExitCodeFor(StartupStop stop) {
         default:
             return exit_code::kStartupFailure;
     }
-}
-
-int TerminalColumns() {
-    if (!::isatty(STDERR_FILENO)) {
-        return 0;
-    }
-    winsize size{};
-    return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
 }
 
 void Say(const std::string& line) {
@@ -135,7 +125,7 @@ int RunUnattended(const UnattendedChoices& choices) {
                       app.m_bDesktopShortcut ? ", desktop shortcut" : "");
     SaySummary(app);
 
-    TextProgressPage page(std::cerr, TerminalColumns());
+    TextProgressPage page(std::cerr, platform::system::standard_error_terminal_columns());
     app.m_bInstalled = RunInstallationSequence(app, page);
     page.Finish();
     if (!app.m_bInstalled) {
