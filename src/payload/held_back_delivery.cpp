@@ -1,0 +1,51 @@
+#include "payload/held_back_delivery.hpp"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace payload {
+
+void offer_all(const block_sink& sink, const char* bytes, std::streamsize count) {
+    for (std::streamsize done = 0; done < count;) {
+        const std::streamsize offered = std::min(count - done, pipeline_block_size);
+        const std::streamsize taken = sink(bytes + done, offered);
+        if (taken < 0 || taken > offered) {
+            throw std::logic_error("block sink took more than it was offered");
+        }
+        done += taken;
+    }
+}
+
+void held_back_delivery::push(std::vector<char>&& bytes) {
+    if (bytes.empty()) {
+        return;
+    }
+    m_queued_bytes += bytes.size();
+    m_queued.push_back(std::move(bytes));
+    deliver_down_to(m_held_back);
+}
+
+void held_back_delivery::push(const char* bytes, std::size_t count) {
+    push(std::vector<char>(bytes, bytes + count));
+}
+
+void held_back_delivery::finish() {
+    deliver_down_to(0);
+}
+
+void held_back_delivery::deliver_down_to(std::size_t kept) {
+    while (m_queued_bytes > kept) {
+        const std::vector<char>& front = m_queued.front();
+        const std::size_t count = std::min(front.size() - m_front_taken, m_queued_bytes - kept);
+        offer_all(*m_sink, front.data() + m_front_taken, static_cast<std::streamsize>(count));
+        m_front_taken += count;
+        m_queued_bytes -= count;
+        m_delivered += count;
+        if (m_front_taken == front.size()) {
+            m_queued.pop_front();
+            m_front_taken = 0;
+        }
+    }
+}
+
+}  // namespace payload
