@@ -71,9 +71,12 @@ struct planted_marker {
 
 // The single-stream `stream` with `marker` (48 bits) planted after the selectors of its first
 // block, at a bit offset of the caller's choice modulo 8 (`shift` empty selectors go first).
-// Nothing when the block has too few tables to take the marker's runs of ones as selectors.
+// Nothing when there is no block, or it has too few tables to take the marker's runs of ones as selectors.
 inline std::optional<planted_marker> plant_marker(const std::string& stream, std::uint64_t marker, unsigned shift) {
     const bit_string in(stream);
+    if (in.size() < 32 + 48 || in.get(32, 48) != 0x314159265359) {
+        return std::nullopt;  // no block to plant in
+    }
     std::size_t at = 32 + 48 + 32 + 1 + 24;  // header, marker, CRC, randomised, origin pointer
     const auto used = in.get(at, 16);
     at += 16;
