@@ -4,7 +4,8 @@
 
 namespace payload {
 
-block_decoding_pool::block_decoding_pool(unsigned workers, std::size_t output_limit) : m_output_limit(output_limit) {
+block_decoding_pool::block_decoding_pool(unsigned workers, std::size_t output_limit, recycled_buffers<char>& outputs)
+    : m_output_limit(output_limit), m_outputs(&outputs) {
     m_threads.reserve(workers);
     try {
         for (unsigned i = 0; i < workers; ++i) {
@@ -59,7 +60,7 @@ void block_decoding_pool::work() {
             task = std::move(m_queue.front());
             m_queue.pop_front();
         }
-        std::vector<char> output;
+        std::vector<char> output = m_outputs->take();
         bool oversized = false;
         auto outcome = block_task::outcome::failed;
         try {
@@ -68,7 +69,7 @@ void block_decoding_pool::work() {
                     output.insert(output.end(), bytes, bytes + count);
                 } else {
                     oversized = true;
-                    output = {};
+                    output.clear();
                 }
                 return !m_stopping;
             });
@@ -77,6 +78,10 @@ void block_decoding_pool::work() {
             }
         } catch (...) {
             // The block counts as undecodable; the sequential pipeline reports what is wrong.
+            oversized = true;
+        }
+        if (outcome != block_task::outcome::decoded) {
+            m_outputs->give_back(std::move(output));
             output = {};
         }
         {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "payload/bzip2_block_decoder.hpp"
+#include "payload/recycled_buffers.hpp"
 
 #include <atomic>
 #include <condition_variable>
@@ -28,7 +29,8 @@ struct block_task {
 class block_decoding_pool {
 public:
     // Starts up to `workers` threads; fewer when the system refuses more.
-    block_decoding_pool(unsigned workers, std::size_t output_limit);
+    // Outputs go into buffers taken from `outputs`.
+    block_decoding_pool(unsigned workers, std::size_t output_limit, recycled_buffers<char>& outputs);
     ~block_decoding_pool();
     block_decoding_pool(const block_decoding_pool&) = delete;
     block_decoding_pool& operator=(const block_decoding_pool&) = delete;
@@ -47,6 +49,7 @@ private:
     void work();
 
     const std::size_t m_output_limit;
+    recycled_buffers<char>* m_outputs;
     std::mutex m_mutex;
     std::condition_variable m_work_ready;
     std::condition_variable m_task_done;

@@ -70,8 +70,10 @@ private:
 
 }  // namespace
 
-bzip2_block_bits bzip2_block_bits::cut(std::span<const std::uint8_t> source, std::uint64_t begin, std::uint64_t end) {
+bzip2_block_bits bzip2_block_bits::cut(std::span<const std::uint8_t> source, std::uint64_t begin, std::uint64_t end,
+                                       std::vector<std::uint8_t> storage) {
     bzip2_block_bits bits;
+    bits.bytes = std::move(storage);
     const auto first_byte = static_cast<std::size_t>(begin / 8);
     const auto end_byte = static_cast<std::size_t>((end + 7) / 8);
     bits.bytes.assign(source.begin() + static_cast<std::ptrdiff_t>(first_byte),

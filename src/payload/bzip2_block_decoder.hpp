@@ -19,8 +19,10 @@ struct bzip2_block_bits {
     unsigned first_bit = 0;           // within bytes[0], counted from the most significant bit
     std::uint64_t bit_count = 0;
 
-    // Bits [begin, end) of `source`, where bit 0 is the most significant bit of source[0].
-    static bzip2_block_bits cut(std::span<const std::uint8_t> source, std::uint64_t begin, std::uint64_t end);
+    // Bits [begin, end) of `source`, where bit 0 is the most significant bit of source[0], copied
+    // into `storage`.
+    static bzip2_block_bits cut(std::span<const std::uint8_t> source, std::uint64_t begin, std::uint64_t end,
+                                std::vector<std::uint8_t> storage = {});
 
     // Appends `next`, which starts at the bit where this one ends.
     void append(const bzip2_block_bits& next);

@@ -134,7 +134,8 @@ void bzip2_block_splitter::reached_end_marker(std::uint64_t bit) {
 void bzip2_block_splitter::emit_block(std::uint64_t end_bit) {
     bzip2_span block;
     block.what = bzip2_span::kind::block;
-    block.bits = bzip2_block_bits::cut(m_buffer, m_block_start - 8 * m_base, end_bit - 8 * m_base);
+    block.bits = bzip2_block_bits::cut(m_buffer, m_block_start - 8 * m_base, end_bit - 8 * m_base,
+                                       m_buffers != nullptr ? m_buffers->take() : std::vector<std::uint8_t>{});
     block.level = m_level;
     block.at_block_marker = m_block_at_marker;
     m_ready.push_back(std::move(block));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "payload/bzip2_block_decoder.hpp"
+#include "payload/recycled_buffers.hpp"
 
 #include <cstdint>
 #include <deque>
@@ -29,7 +30,9 @@ struct bzip2_span {
 
 class bzip2_block_splitter {
 public:
-    explicit bzip2_block_splitter(std::streambuf& source) : m_source(&source) {}
+    // The blocks' bits go into buffers taken from `buffers`, when given.
+    explicit bzip2_block_splitter(std::streambuf& source, recycled_buffers<std::uint8_t>* buffers = nullptr)
+        : m_source(&source), m_buffers(buffers) {}
 
     // The next span. After input_end or unexpected it answers unexpected again and reads nothing.
     bzip2_span next();
@@ -54,6 +57,7 @@ private:
     void drop_before(std::uint64_t byte);
 
     std::streambuf* m_source;
+    recycled_buffers<std::uint8_t>* m_buffers;
     bool m_source_ended = false;
     std::uint64_t m_bytes_read = 0;
     std::vector<std::uint8_t> m_buffer;

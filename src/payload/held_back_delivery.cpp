@@ -18,6 +18,7 @@ void offer_all(const block_sink& sink, const char* bytes, std::streamsize count)
 
 void held_back_delivery::push(std::vector<char>&& bytes) {
     if (bytes.empty()) {
+        m_buffers->give_back(std::move(bytes));
         return;
     }
     m_queued_bytes += bytes.size();
@@ -26,7 +27,9 @@ void held_back_delivery::push(std::vector<char>&& bytes) {
 }
 
 void held_back_delivery::push(const char* bytes, std::size_t count) {
-    push(std::vector<char>(bytes, bytes + count));
+    std::vector<char> copy = m_buffers->take();
+    copy.assign(bytes, bytes + count);
+    push(std::move(copy));
 }
 
 void held_back_delivery::finish() {
@@ -42,6 +45,7 @@ void held_back_delivery::deliver_down_to(std::size_t kept) {
         m_queued_bytes -= count;
         m_delivered += count;
         if (m_front_taken == front.size()) {
+            m_buffers->give_back(std::move(m_queued.front()));
             m_queued.pop_front();
             m_front_taken = 0;
         }

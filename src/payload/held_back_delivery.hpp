@@ -6,6 +6,7 @@
 #pragma once
 
 #include "payload/decompression.hpp"
+#include "payload/recycled_buffers.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +17,9 @@ namespace payload {
 
 class held_back_delivery {
 public:
-    held_back_delivery(const block_sink& sink, std::size_t held_back) : m_sink(&sink), m_held_back(held_back) {}
+    // Buffers delivered whole go back to `buffers`, which also gives the copies of push(bytes, count).
+    held_back_delivery(const block_sink& sink, std::size_t held_back, recycled_buffers<char>& buffers)
+        : m_sink(&sink), m_held_back(held_back), m_buffers(&buffers) {}
 
     // Queues the bytes and delivers all but the latest `held_back` of everything queued.
     void push(std::vector<char>&& bytes);
@@ -32,6 +35,7 @@ private:
 
     const block_sink* m_sink;
     std::size_t m_held_back;
+    recycled_buffers<char>* m_buffers;
     std::deque<std::vector<char>> m_queued;
     std::size_t m_front_taken = 0;  // bytes of m_queued.front() already delivered
     std::size_t m_queued_bytes = 0;

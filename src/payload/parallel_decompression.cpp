@@ -3,6 +3,7 @@
 #include "payload/bzip2_block_splitter.hpp"
 #include "payload/decompression.hpp"
 #include "payload/held_back_delivery.hpp"
+#include "payload/recycled_buffers.hpp"
 
 #include <deque>
 #include <memory>
@@ -31,8 +32,10 @@ struct pending_span {
 
 class parallel_decompression {
 public:
-    parallel_decompression(std::streambuf& source, const block_sink& sink, block_decoding_pool& pool)
-        : m_splitter(source), m_delivery(sink, held_back_bytes), m_pool(&pool),
+    parallel_decompression(std::streambuf& source, const block_sink& sink, block_decoding_pool& pool,
+                           recycled_buffers<char>& outputs)
+        : m_bits_buffers(blocks_in_flight_per_worker * pool.workers() + 2), m_splitter(source, &m_bits_buffers),
+          m_delivery(sink, held_back_bytes, outputs), m_pool(&pool),
           m_in_flight_limit(blocks_in_flight_per_worker * pool.workers()) {}
 
     // The number of compressed bytes read when the source decoded whole; nothing when it did not, and
@@ -50,6 +53,7 @@ public:
                     }
                     deliver(*current.task);
                     combined = combine_crc(combined, current.task->bits.stored_crc());
+                    m_bits_buffers.give_back(std::move(current.task->bits.bytes));
                     break;
                 }
                 case bzip2_span::kind::stream_end:
@@ -170,6 +174,7 @@ private:
         });
     }
 
+    recycled_buffers<std::uint8_t> m_bits_buffers;
     bzip2_block_splitter m_splitter;
     held_back_delivery m_delivery;
     block_decoding_pool* m_pool;
@@ -209,11 +214,13 @@ std::uint64_t decompress_payload_parallel(std::istream& source, const block_sink
     }
     std::uint64_t delivered = 0;
     {
-        block_decoding_pool pool(workers, kept_output_limit);
+        // Every output in flight, the one being delivered and one streamed in pieces.
+        recycled_buffers<char> outputs((blocks_in_flight_per_worker + 1) * workers + 2);
+        block_decoding_pool pool(workers, kept_output_limit, outputs);
         if (pool.workers() == 0) {
             return decompress_payload_sequential(source, sink);
         }
-        parallel_decompression decompression(*buffer, sink, pool);
+        parallel_decompression decompression(*buffer, sink, pool, outputs);
         if (const auto read = decompression.run()) {
             return *read;
         }
