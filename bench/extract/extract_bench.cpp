@@ -129,9 +129,10 @@ int main(int argc, char** argv) {
         });
 
         std::printf("bzip2 -dc: %.3f s (processor %.3f s), best of %d\n", bzip2.wall, bzip2.cpu, rounds);
-        std::printf("extract_payload / bzip2 -dc: wall time %.3f s / %.3f s = %.3f (target <= 0.75); "
-                    "processor time %.3f\n",
-                    extraction.wall, bzip2.wall, extraction.wall / bzip2.wall, extraction.cpu / bzip2.cpu);
+        std::printf(
+            "extract_payload / bzip2 -dc: wall time %.3f s / %.3f s = %.3f (target <= 0.75); "
+            "processor time %.3f\n",
+            extraction.wall, bzip2.wall, extraction.wall / bzip2.wall, extraction.cpu / bzip2.cpu);
         std::printf("lbzip2 -d / bzip2 -dc: wall time %.3f s / %.3f s = %.3f (what the processors can do)\n",
                     lbzip2.wall, bzip2.wall, lbzip2.wall / bzip2.wall);
         // The processor-time pause is what the extraction itself costs between two answers; the wall

@@ -39,7 +39,6 @@ namespace fs = boost::filesystem;
 
 namespace {
 
-
 constexpr std::uint64_t shipped_archive_size = 28'827'240;
 constexpr int timing_rounds = 3;
 
@@ -134,8 +133,9 @@ int main(int argc, char** argv) {
         const bench::program_timing bzip2 = reference("bzip2");
         const bench::program_timing lbzip2 = reference("lbzip2");
         std::printf("bzip2 -dc: %.3f s (processor %.3f s), best of %d\n", bzip2.wall, bzip2.cpu, timing_rounds);
-        std::printf("verify_payload / bzip2 -dc: wall time %.3f s / %.3f s = %.3f (target <= 0.6); processor time %.3f\n",
-                    verify.wall, bzip2.wall, verify.wall / bzip2.wall, verify.cpu / bzip2.cpu);
+        std::printf(
+            "verify_payload / bzip2 -dc: wall time %.3f s / %.3f s = %.3f (target <= 0.6); processor time %.3f\n",
+            verify.wall, bzip2.wall, verify.wall / bzip2.wall, verify.cpu / bzip2.cpu);
         std::printf("lbzip2 -d / bzip2 -dc: wall time %.3f s / %.3f s = %.3f (what the processors can do)\n",
                     lbzip2.wall, bzip2.wall, lbzip2.wall / bzip2.wall);
 

@@ -96,7 +96,8 @@ std::string make_stream(input_reader& in) {
     std::string stream;
     for (unsigned part = 0; part < parts; ++part) {
         const std::size_t from = size * part / parts;
-        std::string compressed = test_support::bzip2_compress(data.substr(from, size * (part + 1) / parts - from), level);
+        std::string compressed =
+            test_support::bzip2_compress(data.substr(from, size * (part + 1) / parts - from), level);
         if (part == 0) {
             const unsigned plant = in.byte();
             if (plant % 3 != 0) {
@@ -152,8 +153,8 @@ outcome run(const std::string& stream, unsigned workers, unsigned take_limit, st
         if (result.delivered.size() == fail_after) {
             throw sink_failure{result.delivered.size()};
         }
-        const auto taken = static_cast<std::streamsize>(
-            std::min<std::uint64_t>({static_cast<std::uint64_t>(count), take_limit, fail_after - result.delivered.size()}));
+        const auto taken = static_cast<std::streamsize>(std::min<std::uint64_t>(
+            {static_cast<std::uint64_t>(count), take_limit, fail_after - result.delivered.size()}));
         result.delivered.append(bytes, static_cast<std::size_t>(taken));
         return taken;
     };
@@ -183,10 +184,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const outcome sequential = run(stream, 0, take_limit, fail_after);
     const outcome parallel = run(stream, workers, take_limit, fail_after);
     if (std::getenv("FUZZ_DEBUG") != nullptr) {
-        std::fprintf(stderr, "stream %zu bytes: sequential [%s] %zu bytes read %llu; parallel [%s] %zu bytes read %llu\n",
+        std::fprintf(stderr,
+                     "stream %zu bytes: sequential [%s] %zu bytes read %llu; parallel [%s] %zu bytes read %llu\n",
                      stream.size(), sequential.error.c_str(), sequential.delivered.size(),
-                     static_cast<unsigned long long>(sequential.read), parallel.error.c_str(), parallel.delivered.size(),
-                     static_cast<unsigned long long>(parallel.read));
+                     static_cast<unsigned long long>(sequential.read), parallel.error.c_str(),
+                     parallel.delivered.size(), static_cast<unsigned long long>(parallel.read));
     }
     require(parallel.error == sequential.error, "another error");
     require(parallel.delivered.size() == sequential.delivered.size(), "another number of bytes delivered");

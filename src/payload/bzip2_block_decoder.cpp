@@ -13,7 +13,7 @@ namespace payload {
 
 namespace {
 
-constexpr std::size_t piece_size = 64 * 1024;
+constexpr std::size_t piece_size = std::size_t{64} * 1024;
 constexpr unsigned crc_bits = 32;
 constexpr std::uint64_t stream_header = 0x425A6800;  // "BZh" and the block size digit
 

@@ -9,7 +9,7 @@ namespace payload {
 
 namespace {
 
-constexpr std::uint64_t read_size = 64 * 1024;
+constexpr std::uint64_t read_size = std::uint64_t{64} * 1024;
 constexpr unsigned crc_bits = 32;
 // A marker and the CRC after it belong to the block that starts there; no block ends inside them.
 constexpr std::uint64_t block_head_bits = bzip2_magic_bits + crc_bits;
@@ -18,8 +18,8 @@ constexpr std::uint64_t header_bytes = 4;
 constexpr std::uint64_t stream_opening_bytes = header_bytes + bzip2_magic_bits / 8;
 
 std::optional<int> level_of_header(std::span<const std::uint8_t> header) {
-    if (header.size() < header_bytes || header[0] != 'B' || header[1] != 'Z' || header[2] != 'h' ||
-        header[3] < '1' || header[3] > '9') {
+    if (header.size() < header_bytes || header[0] != 'B' || header[1] != 'Z' || header[2] != 'h' || header[3] < '1' ||
+        header[3] > '9') {
         return std::nullopt;
     }
     return header[3] - '0';

@@ -22,8 +22,8 @@ struct bzip2_span {
         unexpected,  // anything else: not a stream, cut short, a span too long to be a block
     };
     kind what = kind::unexpected;
-    bzip2_block_bits bits;     // block
-    int level = 0;             // block: the stream's block size, 1 to 9
+    bzip2_block_bits bits;         // block
+    int level = 0;                 // block: the stream's block size, 1 to 9
     bool at_block_marker = false;  // block: starts at a block marker (else at an end marker)
     std::uint32_t stream_crc = 0;  // stream_end
 };

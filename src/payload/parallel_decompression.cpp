@@ -15,10 +15,10 @@ namespace payload {
 namespace {
 
 // More than the sequential pipeline can hold in its buffers when it fails.
-constexpr std::size_t held_back_bytes = 64 * 1024;
+constexpr std::size_t held_back_bytes = std::size_t{64} * 1024;
 // Blocks of ordinary data decode to about their block size; one that runs far beyond is decoded
 // again when its turn comes rather than held whole.
-constexpr std::size_t kept_output_limit = 2 * 1024 * 1024;
+constexpr std::size_t kept_output_limit = std::size_t{2} * 1024 * 1024;
 constexpr std::size_t blocks_in_flight_per_worker = 2;
 
 std::uint32_t combine_crc(std::uint32_t combined, std::uint32_t block) {
@@ -34,8 +34,10 @@ class parallel_decompression {
 public:
     parallel_decompression(std::streambuf& source, const block_sink& sink, block_decoding_pool& pool,
                            recycled_buffers<char>& outputs)
-        : m_bits_buffers(blocks_in_flight_per_worker * pool.workers() + 2), m_splitter(source, &m_bits_buffers),
-          m_delivery(sink, held_back_bytes, outputs), m_pool(&pool),
+        : m_bits_buffers(blocks_in_flight_per_worker * pool.workers() + 2),
+          m_splitter(source, &m_bits_buffers),
+          m_delivery(sink, held_back_bytes, outputs),
+          m_pool(&pool),
           m_in_flight_limit(blocks_in_flight_per_worker * pool.workers()) {}
 
     // The number of compressed bytes read when the source decoded whole; nothing when it did not, and
@@ -191,7 +193,8 @@ public:
     skipping_sink(const block_sink& sink, std::uint64_t skip) : m_sink(&sink), m_skip(skip) {}
 
     std::streamsize operator()(const char* bytes, std::streamsize count) {
-        const auto skipped = static_cast<std::streamsize>(std::min<std::uint64_t>(m_skip, static_cast<std::uint64_t>(count)));
+        const auto skipped =
+            static_cast<std::streamsize>(std::min<std::uint64_t>(m_skip, static_cast<std::uint64_t>(count)));
         m_skip -= static_cast<std::uint64_t>(skipped);
         if (skipped == count) {
             return count;
@@ -208,8 +211,11 @@ private:
 
 std::uint64_t decompress_payload_parallel(std::istream& source, const block_sink& sink, unsigned workers) {
     std::streambuf* buffer = source.rdbuf();
-    const auto start = buffer == nullptr ? std::streampos(-1) : buffer->pubseekoff(0, std::ios::cur, std::ios::in);
-    if (workers == 0 || start == std::streampos(-1)) {
+    if (buffer == nullptr || workers == 0) {
+        return decompress_payload_sequential(source, sink);
+    }
+    const auto start = buffer->pubseekoff(0, std::ios::cur, std::ios::in);
+    if (start == std::streampos(-1)) {
         return decompress_payload_sequential(source, sink);
     }
     std::uint64_t delivered = 0;

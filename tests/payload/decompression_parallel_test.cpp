@@ -42,7 +42,8 @@ std::string noise(std::size_t size) {
 // A stream buffer over bytes that counts what it hands out and may refuse to seek.
 class counting_buffer : public std::stringbuf {
 public:
-    counting_buffer(const std::string& bytes, bool seekable) : std::stringbuf(bytes, std::ios::in), m_seekable(seekable) {}
+    counting_buffer(const std::string& bytes, bool seekable)
+        : std::stringbuf(bytes, std::ios::in), m_seekable(seekable) {}
     std::uint64_t handed_out = 0;
 
 protected:
@@ -235,7 +236,8 @@ TEST(ParallelDecompression, DeliversWhatTheSequentialPipelineDelivers) {
     const std::string long_text = text(700000);
     std::string runs(3000000, 'a');  // blocks that decode to far more than their size
     std::fill(runs.begin() + 1000000, runs.end(), '\0');
-    const auto planted_block = test_support::plant_marker(bzip2_compress(noise(150000), 1), payload::bzip2_block_magic, 5);
+    const auto planted_block =
+        test_support::plant_marker(bzip2_compress(noise(150000), 1), payload::bzip2_block_magic, 5);
     const auto planted_end = test_support::plant_marker(bzip2_compress(noise(150000), 1), payload::bzip2_end_magic, 2);
     ASSERT_TRUE(planted_block && planted_end);
     const struct {
@@ -258,7 +260,7 @@ TEST(ParallelDecompression, DeliversWhatTheSequentialPipelineDelivers) {
         EXPECT_EQ(parallel.error, 0);
         EXPECT_TRUE(parallel.bytes == c.data);
         EXPECT_EQ(parallel.read, c.stream.size());
-        EXPECT_EQ(parallel.handed_out, c.stream.size());  // decoded in one pass, never started over
+        EXPECT_EQ(parallel.handed_out, c.stream.size());          // decoded in one pass, never started over
         EXPECT_TRUE(decode(c.stream, 3, false).bytes == c.data);  // a source that cannot seek back
     }
 }
@@ -313,15 +315,16 @@ TEST(ParallelDecompression, FailureOfTheSinkPassesUnchangedAndLeavesNoThreadBehi
         SCOPED_TRACE(fail_at);
         vn::imemstream source(stream.data(), stream.size());
         std::uint64_t delivered = 0;
-        EXPECT_THROW(payload::decompress_payload_parallel(source,
-                                                          [&](const char*, std::streamsize count) -> std::streamsize {
-                                                              if (delivered + static_cast<std::uint64_t>(count) > fail_at) {
-                                                                  throw sink_failure{};
-                                                              }
-                                                              delivered += static_cast<std::uint64_t>(count);
-                                                              return count;
-                                                          },
-                                                          3),
+        EXPECT_THROW(payload::decompress_payload_parallel(
+                         source,
+                         [&](const char*, std::streamsize count) -> std::streamsize {
+                             if (delivered + static_cast<std::uint64_t>(count) > fail_at) {
+                                 throw sink_failure{};
+                             }
+                             delivered += static_cast<std::uint64_t>(count);
+                             return count;
+                         },
+                         3),
                      sink_failure);
         EXPECT_EQ(threads_of_process(), threads_before);
     }

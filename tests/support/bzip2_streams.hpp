@@ -17,8 +17,8 @@ namespace test_support {
 inline std::string bzip2_compress(std::string_view data, int level) {
     std::string out(data.size() + data.size() / 100 + 600, '\0');
     auto size = static_cast<unsigned>(out.size());
-    if (BZ2_bzBuffToBuffCompress(out.data(), &size, const_cast<char*>(data.data()),
-                                 static_cast<unsigned>(data.size()), level, 0, 0) != BZ_OK) {
+    if (BZ2_bzBuffToBuffCompress(out.data(), &size, const_cast<char*>(data.data()), static_cast<unsigned>(data.size()),
+                                 level, 0, 0) != BZ_OK) {
         throw std::runtime_error("libbz2 could not compress");
     }
     out.resize(size);
