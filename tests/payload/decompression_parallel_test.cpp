@@ -4,9 +4,12 @@
 #include "payload/compress_error.hpp"
 #include "payload/decompression.hpp"
 #include "payload/vn/memstream.hpp"
+#include "platform/system/processors.hpp"
 #include "support/bzip2_streams.hpp"
 
 #include <gtest/gtest.h>
+
+#include <sched.h>
 
 #include <fstream>
 #include <random>
@@ -327,5 +330,36 @@ TEST(ParallelDecompression, FailureOfTheSinkPassesUnchangedAndLeavesNoThreadBehi
                          3),
                      sink_failure);
         EXPECT_EQ(threads_of_process(), threads_before);
+    }
+}
+
+TEST(ParallelDecompression, OneProcessorDecodesOnTheCallingThreadAlone) {
+    cpu_set_t all;
+    ASSERT_EQ(sched_getaffinity(0, sizeof(all), &all), 0);
+    if (CPU_COUNT(&all) < 2) {
+        GTEST_SKIP() << "the machine has one processor";
+    }
+    const std::string stream = bzip2_compress(text(400000), 1);
+    const long threads_before = threads_of_process();
+    for (const bool single : {false, true}) {
+        SCOPED_TRACE(single);
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+            if (CPU_ISSET(cpu, &all)) {
+                CPU_SET(cpu, &one);
+                break;
+            }
+        }
+        ASSERT_EQ(sched_setaffinity(0, sizeof(one), single ? &one : &all), 0);
+        EXPECT_EQ(platform::system::available_processors(), single ? 1U : static_cast<unsigned>(CPU_COUNT(&all)));
+        vn::imemstream source(stream.data(), stream.size());
+        long most_threads = 0;
+        payload::decompress_payload(source, [&](const char*, std::streamsize count) {
+            most_threads = std::max(most_threads, threads_of_process());
+            return count;
+        });
+        ASSERT_EQ(sched_setaffinity(0, sizeof(all), &all), 0);
+        EXPECT_EQ(most_threads > threads_before, !single);
     }
 }
