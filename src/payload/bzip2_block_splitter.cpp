@@ -183,9 +183,10 @@ bool bzip2_block_splitter::stream_starts_at(std::uint64_t byte) const {
 }
 
 void bzip2_block_splitter::drop_before(std::uint64_t byte) {
-    // Only in large steps, so that the bytes kept are not moved again and again.
+    // Only in large steps, so that the bytes kept (those read past a block's end) are not moved
+    // again and again.
     const std::uint64_t dead = std::min(byte, end_byte()) - m_base;
-    if (dead >= read_size && dead * 2 >= m_buffer.size()) {
+    if (dead >= read_size) {
         m_buffer.erase(m_buffer.begin(), m_buffer.begin() + static_cast<std::ptrdiff_t>(dead));
         m_base += dead;
     }

@@ -32,6 +32,8 @@ public:
 
 private:
     void deliver_down_to(std::size_t kept);
+    void keep_small();
+    void recycle(std::vector<char>&& buffer);
 
     const block_sink* m_sink;
     std::size_t m_held_back;

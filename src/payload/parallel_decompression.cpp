@@ -19,7 +19,12 @@ constexpr std::size_t held_back_bytes = std::size_t{64} * 1024;
 // Blocks of ordinary data decode to about their block size; one that runs far beyond is decoded
 // again when its turn comes rather than held whole.
 constexpr std::size_t kept_output_limit = std::size_t{2} * 1024 * 1024;
-constexpr std::size_t blocks_in_flight_per_worker = 2;
+// Blocks read ahead: one for each worker and one more, so that a worker finds the next one ready.
+// With the block being delivered that makes about two per worker, compressed and decoded.
+constexpr std::size_t blocks_read_ahead_beyond_workers = 1;
+// More than are ever in use at once: a block's buffer freed and another allocated lets the heap
+// spread over the payload's length.
+constexpr std::size_t spare_buffers = 64;
 
 std::uint32_t combine_crc(std::uint32_t combined, std::uint32_t block) {
     return ((combined << 1) | (combined >> 31)) ^ block;
@@ -34,11 +39,11 @@ class parallel_decompression {
 public:
     parallel_decompression(std::streambuf& source, const block_sink& sink, block_decoding_pool& pool,
                            recycled_buffers<char>& outputs)
-        : m_bits_buffers(blocks_in_flight_per_worker * pool.workers() + 2),
+        : m_bits_buffers(spare_buffers),
           m_splitter(source, &m_bits_buffers),
           m_delivery(sink, held_back_bytes, outputs),
           m_pool(&pool),
-          m_in_flight_limit(blocks_in_flight_per_worker * pool.workers()) {}
+          m_in_flight_limit(pool.workers() + blocks_read_ahead_beyond_workers) {}
 
     // The number of compressed bytes read when the source decoded whole; nothing when it did not, and
     // then delivered() bytes went to the sink.
@@ -220,8 +225,7 @@ std::uint64_t decompress_payload_parallel(std::istream& source, const block_sink
     }
     std::uint64_t delivered = 0;
     {
-        // Every output in flight, the one being delivered and one streamed in pieces.
-        recycled_buffers<char> outputs((blocks_in_flight_per_worker + 1) * workers + 2);
+        recycled_buffers<char> outputs(spare_buffers);
         block_decoding_pool pool(workers, kept_output_limit, outputs);
         if (pool.workers() == 0) {
             return decompress_payload_sequential(source, sink);
