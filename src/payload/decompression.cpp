@@ -1,13 +1,14 @@
 #include "payload/decompression.hpp"
 
 #include "payload/compress_error.hpp"
+#include "payload/held_back_delivery.hpp"
+#include "platform/system/processors.hpp"
 
 #include <boost/iostreams/categories.hpp>
 #include <boost/iostreams/copy.hpp>
 #include <boost/iostreams/filter/bzip2.hpp>
 #include <boost/iostreams/filtering_streambuf.hpp>
 
-#include <algorithm>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -61,14 +62,7 @@ public:
             return count;
         }
         try {
-            for (std::streamsize done = 0; done < count;) {
-                const std::streamsize offered = std::min(count - done, pipeline_block_size);
-                const std::streamsize taken = (*m_sink)(bytes + done, offered);
-                if (taken < 0 || taken > offered) {
-                    throw std::logic_error("block sink took more than it was offered");
-                }
-                done += taken;
-            }
+            offer_all(*m_sink, bytes, count);
         } catch (...) {
             m_run->failure = std::current_exception();
         }
@@ -82,7 +76,7 @@ private:
 
 }  // namespace
 
-std::uint64_t decompress_payload(std::istream& source, const block_sink& sink) {
+std::uint64_t decompress_payload_sequential(std::istream& source, const block_sink& sink) {
     if (source.rdbuf() == nullptr) {
         throw std::invalid_argument("payload source has no stream buffer");
     }
@@ -110,6 +104,14 @@ std::uint64_t decompress_payload(std::istream& source, const block_sink& sink) {
         std::rethrow_exception(run.failure);
     }
     return run.compressed_bytes;
+}
+
+std::uint64_t decompress_payload(std::istream& source, const block_sink& sink) {
+    const unsigned processors = platform::system::available_processors();
+    if (processors < 2) {
+        return decompress_payload_sequential(source, sink);
+    }
+    return decompress_payload_parallel(source, sink, processors);
 }
 
 }  // namespace payload

@@ -1,0 +1,79 @@
+#include "payload/held_back_delivery.hpp"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace payload {
+
+void offer_all(const block_sink& sink, const char* bytes, std::streamsize count) {
+    for (std::streamsize done = 0; done < count;) {
+        const std::streamsize offered = std::min(count - done, pipeline_block_size);
+        const std::streamsize taken = sink(bytes + done, offered);
+        if (taken < 0 || taken > offered) {
+            throw std::logic_error("block sink took more than it was offered");
+        }
+        done += taken;
+    }
+}
+
+void held_back_delivery::push(std::vector<char>&& bytes) {
+    if (bytes.empty()) {
+        recycle(std::move(bytes));
+        return;
+    }
+    m_queued_bytes += bytes.size();
+    m_queued.push_back(std::move(bytes));
+    deliver_down_to(m_held_back);
+    keep_small();
+}
+
+void held_back_delivery::push(const char* bytes, std::size_t count) {
+    std::vector<char> copy = m_buffers->take();
+    copy.assign(bytes, bytes + count);
+    push(std::move(copy));
+}
+
+void held_back_delivery::finish() {
+    deliver_down_to(0);
+}
+
+void held_back_delivery::recycle(std::vector<char>&& buffer) {
+    // The copies of tails are not worth keeping; a block's buffer is.
+    if (buffer.capacity() > 2 * m_held_back) {
+        m_buffers->give_back(std::move(buffer));
+    }
+}
+
+void held_back_delivery::keep_small() {
+    // What is kept back is the tail of a block; copied out, the block's buffer can be used again.
+    if (m_queued.empty() || (m_queued.size() == 1 && m_queued.front().capacity() <= 2 * m_held_back)) {
+        return;
+    }
+    std::vector<char> tail;
+    tail.reserve(m_queued_bytes);
+    for (auto& queued : m_queued) {
+        tail.insert(tail.end(), queued.begin() + static_cast<std::ptrdiff_t>(m_front_taken), queued.end());
+        m_front_taken = 0;
+        recycle(std::move(queued));
+    }
+    m_queued.clear();
+    m_queued.push_back(std::move(tail));
+}
+
+void held_back_delivery::deliver_down_to(std::size_t kept) {
+    while (m_queued_bytes > kept) {
+        const std::vector<char>& front = m_queued.front();
+        const std::size_t count = std::min(front.size() - m_front_taken, m_queued_bytes - kept);
+        offer_all(*m_sink, front.data() + m_front_taken, static_cast<std::streamsize>(count));
+        m_front_taken += count;
+        m_queued_bytes -= count;
+        m_delivered += count;
+        if (m_front_taken == front.size()) {
+            recycle(std::move(m_queued.front()));
+            m_queued.pop_front();
+            m_front_taken = 0;
+        }
+    }
+}
+
+}  // namespace payload
