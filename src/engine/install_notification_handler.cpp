@@ -80,7 +80,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnStarted() {
 InstallNotificationHandler::result InstallNotificationHandler::OnEntryBegin(const payload::archive_entry& entry) {
     const fs::path& path = entry.destination;
     UninstallLog& log = m_app.m_uninstallLog;
-    bool copyBackup = false;
+    PreviousFile previous = PreviousFile::MoveAside;
     switch (entry.kind) {
         case entry_kind::main_program:
             m_page.m_strMainProgramPath = path.string();
@@ -89,7 +89,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnEntryBegin(cons
             m_page.m_strUninstallerPath = path.string();
             break;
         case entry_kind::shared_data: {
-            copyBackup = true;
+            previous = PreviousFile::CopyAside;
             boost::system::error_code error;
             const bool exists = fs::exists(path, error);
             // What the previous installation wrote is the user's now; only a file that is gone is
@@ -101,9 +101,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnEntryBegin(cons
             if (exists) {
                 // Shared data already there belongs to the user now: it is kept, and recorded with
                 // a copy so that the uninstaller knows it and a rollback leaves it alone.
-                log.AddFile(path, static_cast<std::int32_t>(entry.kind), true);
-                log.entries.back().keepsPreviousFile = true;
-                log.Complete(true);
+                log.AddFile(path, static_cast<std::int32_t>(entry.kind), PreviousFile::Keep).Complete(true);
                 GrantSharedFileAccess(path);
                 return result::skip;
             }
@@ -125,7 +123,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnEntryBegin(cons
     const std::string text =
         FormatText(LoadText(engine_text::kCopyingFile), {platform::shell::quote_spaces(path.string())});
     if (entry.kind != entry_kind::temporary) {
-        log.AddFile(path, static_cast<std::int32_t>(entry.kind), copyBackup);
+        m_file = log.AddFile(path, static_cast<std::int32_t>(entry.kind), previous);
     }
     m_page.SetStatusPath(text);
     m_page.AppendLogLine(text, false);
@@ -136,9 +134,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnEntryEnd(const 
     if (entry.kind == entry_kind::shared_data) {
         GrantSharedFileAccess(entry.destination);
     }
-    if (entry.kind != entry_kind::temporary) {
-        m_app.m_uninstallLog.Complete(true);
-    }
+    m_file.Complete(true);
     AppendOutcome(m_page, true);
     return result::proceed;
 }
@@ -149,7 +145,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnProgress(std::u
 }
 
 InstallNotificationHandler::result InstallNotificationHandler::OnFailed(const std::error_code& code) {
-    m_app.m_uninstallLog.Complete(false);
+    m_file.Complete(false);
     AppendOutcome(m_page, false);
     m_page.SetStatusText(InstallationFailedText(ErrorCodeText(code)));
     return result::stop;

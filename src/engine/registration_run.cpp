@@ -19,7 +19,7 @@ std::string RegistrationCommandLine(const std::string& mainProgramPath, std::uin
 }
 
 RegistrationOutcome RunRegistration(CInstallApp& app, const std::string& mainProgramPath) {
-    app.m_uninstallLog.AddRegistrationRun();
+    PendingChange change = app.m_uninstallLog.AddRegistrationRun();
 
     process::start_options options;
     options.command_line = RegistrationCommandLine(mainProgramPath, app.m_nPreviousVersion);
@@ -38,7 +38,7 @@ RegistrationOutcome RunRegistration(CInstallApp& app, const std::string& mainPro
         outcome.exitCode = program.exit_code().value_or(0);
     }
     (void)app.m_instanceMutex.TryAcquire();
-    app.m_uninstallLog.Complete(outcome.Succeeded());
+    change.Complete(outcome.Succeeded());
 
     if (outcome.Succeeded()) {
         platform::ui::CWaitCursor wait;

@@ -59,10 +59,10 @@ enum Which { kStartMenuMain = 0, kStartMenuUninstall = 1, kDesktopMain = 2 };
 // Records, makes and completes one shortcut; false when it was not made.
 bool MakeRecordedShortcut(UninstallLog& log, Which which, const std::string& target, const std::string& folder,
                           const std::string& name) {
-    log.AddShortcut(which, folder);
+    PendingChange change = log.AddShortcut(which, folder);
     std::string created;
     const bool made = CreateShortcut(target, folder, name, &created);
-    log.Complete(made, made ? std::optional<std::string>(created) : std::nullopt);
+    change.Complete(made, made ? std::optional<std::string>(created) : std::nullopt);
     // Each shortcut may have the desktop rebuild its menu database: the window is served in between.
     platform::ui::PumpMessages();
     return made;

@@ -45,80 +45,90 @@ void UninstallLog::CreateFolders(const fs::path& path) {
     }
 }
 
-void UninstallLog::AddFile(const fs::path& path, std::int32_t value, bool copyBackup) {
-    pendingCommit = true;
+PendingChange UninstallLog::AddFile(const fs::path& path, std::int32_t value, PreviousFile previous) {
     CreateFolders(path.parent_path());
     UninstallLogEntry& entry = Append(entries, UninstallLogEntry::File, path.string(), false, value);
+    PendingChange change = Open(entry);
 
     boost::system::error_code error;
     const fs::file_status status = fs::symlink_status(path, error);
     if (status.type() == fs::file_not_found) {
-        return;
+        return change;
     }
     // Something the run did not write is there. A folder is never put aside (the write fails on it
     // anyway); a file the backup cannot take stays where it is, and the rollback must respect both.
     if (status.type() != fs::directory_file) {
-        entry.backupPath = MakeBackup(&path, copyBackup);
+        entry.backupPath = MakeBackup(&path, previous != PreviousFile::MoveAside);
     }
-    entry.keepsPreviousFile = entry.backupPath.empty();
+    entry.keepsPreviousFile = entry.backupPath.empty() || previous == PreviousFile::Keep;
+    return change;
 }
 
-void UninstallLog::AddShortcut(int which, const fs::path& folder) {
+PendingChange UninstallLog::AddShortcut(int which, const fs::path& folder) {
     if (which < 0 || which > 2) {
         throw std::invalid_argument("AddShortcut: which must be 0, 1 or 2");
     }
     const std::uint32_t kind = UninstallLogEntry::StartMenuShortcut + static_cast<std::uint32_t>(which);
-    pendingCommit = true;
     CreateFolders(folder);
     UninstallLogEntry& entry = Append(entries, kind);
+    PendingChange change = Open(entry);
 
     // The previous installation's shortcut is no longer where it was: the new one may take its name.
     const UninstallLogEntry* previous = PreviousShortcut(previousEntries, kind);
     if (!previous || previous->path.empty()) {
-        return;
+        return change;
     }
     const fs::path previousPath = previous->path;
     boost::system::error_code error;
     if (fs::symlink_status(previousPath, error).type() == fs::file_not_found) {
-        return;
+        return change;
     }
     entry.backupPath = MakeBackup(&previousPath, false);
     entry.keepsPreviousFile = entry.backupPath.empty();
+    return change;
 }
 
-void UninstallLog::AddRegistryKey(const platform::registry::Key* existingKey) {
-    pendingCommit = true;
+PendingChange UninstallLog::AddRegistryKey(const platform::registry::Key* existingKey) {
     UninstallLogEntry& entry = Append(entries, UninstallLogEntry::UninstallKey);
+    PendingChange change = Open(entry);
     if (existingKey) {
         entry.backupPath = SaveKeyBackup(*existingKey);
         // Without a saved copy the key must survive a rollback as it is, not be deleted.
         entry.keepsPreviousFile = entry.backupPath.empty();
     }
+    return change;
 }
 
-void UninstallLog::AddRegistrationRun() {
-    pendingCommit = true;
-    Append(entries, UninstallLogEntry::RegistrationRun);
+PendingChange UninstallLog::AddRegistrationRun() {
+    return Open(Append(entries, UninstallLogEntry::RegistrationRun));
 }
 
-void UninstallLog::AddDirectX() {
-    pendingCommit = true;
-    Append(entries, UninstallLogEntry::DirectXRuntime);
+PendingChange UninstallLog::AddDirectX() {
+    return Open(Append(entries, UninstallLogEntry::DirectXRuntime));
 }
 
-void UninstallLog::Complete(bool done, std::optional<std::string> text) {
-    if (!pendingCommit) {
-        return;
+UninstallLog::UninstallLog(UninstallLog&& other) noexcept
+    : installPath(std::move(other.installPath)),
+      shortcutPath(std::move(other.shortcutPath)),
+      previousEntries(std::move(other.previousEntries)),
+      entries(std::move(other.entries)),
+      previousProduct(std::move(other.previousProduct)),
+      m_openChanges(std::move(other.m_openChanges)) {
+    other.m_openChanges.clear();
+    for (PendingChange* change : m_openChanges) {
+        change->m_log = this;
     }
-    pendingCommit = false;
-    if (entries.empty()) {
-        return;  // a rollback has taken the entry away
+}
+
+UninstallLog::~UninstallLog() {
+    DetachOpenChanges();
+}
+
+void UninstallLog::DetachOpenChanges() noexcept {
+    for (PendingChange* change : m_openChanges) {
+        change->Detach();
     }
-    UninstallLogEntry& newest = entries.back();
-    newest.done = done;
-    if (text) {
-        newest.path = std::move(*text);
-    }
+    m_openChanges.clear();
 }
 
 bool UninstallLog::WasInstalledBefore(const fs::path& path) const {

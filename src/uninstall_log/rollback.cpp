@@ -72,6 +72,7 @@ void UndoUninstallKey(const UninstallLogEntry& entry) {
 }  // namespace
 
 void UninstallLog::Rollback() {
+    DetachOpenChanges();  // their entries go now
     while (!entries.empty()) {
         const UninstallLogEntry& entry = entries.back();
         switch (entry.kind) {

@@ -11,13 +11,16 @@
 // `keepsPreviousFile`:
 // - a file entry gets it from AddFile when something was at the path and no backup could be made
 //   (the file there is the old one, or the run overwrote it without a copy: either way the rollback
-//   cannot bring the old one back and must not delete it); the extraction sets it itself on a shared
-//   file it keeps, whose copied backup is then only discarded;
+//   cannot bring the old one back and must not delete it), and when the caller keeps the file there
+//   (PreviousFile::Keep: a shared file the run does not write, whose copied backup is then only
+//   discarded);
 // - a shortcut entry gets it when the previous installation's shortcut of its kind could not be
 //   moved away: the rollback then leaves alone whatever is at that shortcut's path;
 // - the Uninstall key entry gets it when the key existed but could not be saved: the rollback then
 //   leaves the key as it is instead of deleting it.
 #pragma once
+
+#include "uninstall_log/pending_change.hpp"
 
 #include <boost/filesystem/path.hpp>
 
@@ -25,6 +28,7 @@
 #include <list>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace platform::registry {
 class Key;
@@ -53,13 +57,25 @@ struct UninstallLogEntry {
     bool keepsPreviousFile = false;
 };
 
+// What AddFile does with a file already at the path.
+enum class PreviousFile {
+    MoveAside,  // the run replaces it: moved into a backup
+    CopyAside,  // the run overwrites it: copied into a backup, left in place
+    Keep,       // the run does not write it: copied into a backup that a rollback only discards
+};
+
 class UninstallLog {
 public:
+    UninstallLog() = default;
+    // The open changes move with the record.
+    UninstallLog(UninstallLog&& other) noexcept;
+    UninstallLog& operator=(UninstallLog&&) = delete;
+    ~UninstallLog();
+
     std::string installPath;
     std::string shortcutPath;
     std::list<UninstallLogEntry> previousEntries;  // read from the previous log, in file order
     std::list<UninstallLogEntry> entries;          // recorded by this installation, oldest first
-    bool pendingCommit = false;
     std::string previousProduct;
 
     // Reads a previous log. Without a path, or when the file cannot be opened, only the two paths
@@ -71,28 +87,28 @@ public:
     bool Write(const boost::filesystem::path& file, const std::string& installPathText,
                const std::string& shortcutPathText);
 
-    // Recording. Each Add... appends the newest entry and marks it pending until Complete; failures
-    // of the platform are silent (a folder not made ends CreateFolders, a backup not made leaves
-    // `backupPath` empty).
+    // Recording. Each Add... appends the newest entry, not done, and returns the handle that completes
+    // it; failures of the platform are silent (a folder not made ends CreateFolders, a backup not made
+    // leaves `backupPath` empty).
 
     // Creates the missing folders of the path, outermost first, and records each one it created.
     // The first folder that cannot be created ends the walk.
     void CreateFolders(const boost::filesystem::path& path);
-    // Records a file about to be written, after creating its folders. A file already there is moved
-    // aside into a backup, or copied when `copyBackup` is set (the file then stays where it is).
-    void AddFile(const boost::filesystem::path& path, std::int32_t value, bool copyBackup);
+    // Records a file about to be written, after creating its folders. A file already there is put
+    // aside as `previous` says.
+    PendingChange AddFile(const boost::filesystem::path& path, std::int32_t value, PreviousFile previous);
     // Records a shortcut about to be created in the folder (which: 0 Start menu, 1 uninstall, 2
     // desktop), after creating the folder, and moves the previous installation's shortcut of that
     // kind aside. Throws std::invalid_argument for another `which`.
-    void AddShortcut(int which, const boost::filesystem::path& folder);
+    PendingChange AddShortcut(int which, const boost::filesystem::path& folder);
     // Records the product's Uninstall key; `existingKey` is the key when it was there before the run
     // (it is saved into a backup now), null when the run has just created it.
-    void AddRegistryKey(const platform::registry::Key* existingKey);
-    void AddRegistrationRun();
-    void AddDirectX();
-    // Closes the pending entry: sets its done flag and, when given, replaces its path by the text.
-    // Does nothing when nothing is pending.
-    void Complete(bool done, std::optional<std::string> text = std::nullopt);
+    PendingChange AddRegistryKey(const platform::registry::Key* existingKey);
+    PendingChange AddRegistrationRun();
+    PendingChange AddDirectX();
+
+    // Whether a recorded change still waits for its outcome.
+    bool HasPendingChange() const { return !m_openChanges.empty(); }
 
     // Whether the previous installation wrote exactly this file (case-sensitive, done entries only).
     bool WasInstalledBefore(const boost::filesystem::path& path) const;
@@ -103,9 +119,17 @@ public:
     // created exclusively, so nothing planted in a shared temporary folder is ever written through.
     static std::string MakeBackup(const boost::filesystem::path* path, bool copy);
 
-    // Undoes every entry of this run, newest first, and empties `entries`; `pendingCommit` is left as
-    // it is. Failures are skipped.
+    // Undoes every entry of this run, newest first, and empties `entries`; a change still open is
+    // undone with the rest and its handle completes nothing. Failures are skipped.
     void Rollback();
+
+private:
+    friend class PendingChange;
+    // Opens the change of a newly appended entry.
+    PendingChange Open(UninstallLogEntry& entry) { return PendingChange(*this, entry); }
+    void DetachOpenChanges() noexcept;
+
+    std::vector<PendingChange*> m_openChanges;
 };
 
 // The Uninstall key's parent, under HKEY_LOCAL_MACHINE.

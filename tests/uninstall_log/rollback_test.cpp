@@ -78,19 +78,19 @@ protected:
 
     // What the extraction does for one file: record it, write it, close the entry.
     void WriteFile(const fs::path& file, std::int32_t kind, bool copyBackup, const std::string& content) {
-        log.AddFile(file, kind, copyBackup);
+        PendingChange change = log.AddFile(file, kind, copyBackup ? PreviousFile::CopyAside : PreviousFile::MoveAside);
         Put(file, content);
-        log.Complete(true);
+        change.Complete(true);
     }
 
     // What the shortcut step does.
     void MakeShortcut(int which, const fs::path& folder, const std::string& name, bool succeeds) {
-        log.AddShortcut(which, folder);
+        PendingChange change = log.AddShortcut(which, folder);
         if (succeeds) {
             Put(folder / name, "new shortcut");
-            log.Complete(true, (folder / name).string());
+            change.Complete(true, (folder / name).string());
         } else {
-            log.Complete(false);
+            change.Complete(false);
         }
     }
 
@@ -100,9 +100,7 @@ protected:
         WriteFile(product / "Lang" / "fr.so", 0, false, "new language");
         WriteFile(shared / "replaced.dat", 3, false, "new replaced");
         // A shared file that exists is kept: only copied aside, recorded as done, never written.
-        log.AddFile(shared / "kept.dat", 3, true);
-        log.entries.back().keepsPreviousFile = true;
-        log.Complete(true);
+        log.AddFile(shared / "kept.dat", 3, PreviousFile::Keep).Complete(true);
         WriteFile(shared / "refreshed.dat", 0, true, "new refreshed, longer than before");
         ASSERT_FALSE(kernel::set_file_attributes(product / "quillon", kernel::file_attribute_readonly));
 
@@ -142,16 +140,15 @@ TEST_F(Rollback, GivesBackTheMachineAsItWasBeforeTheRun) {
         auto created = reg::Key::create(reg::hive::local_machine, kProductKeyPath);
         ASSERT_TRUE(created);
         ASSERT_EQ(created->disposition == reg::disposition::opened_existing_key, c.keyExisted);
-        log.AddRegistryKey(c.keyExisted ? &created->key : nullptr);
+        PendingChange keyChange = log.AddRegistryKey(c.keyExisted ? &created->key : nullptr);
         ASSERT_EQ(log.entries.back().backupPath.empty(), !c.keyExisted);
         ASSERT_FALSE(created->key.set_string("DisplayName", "Quillon 7.02b"));
         if (c.keyExisted) {
             ASSERT_FALSE(created->key.delete_tree("Sub"));
         }
         ASSERT_FALSE(created->key.create("New")->key.set_dword("x", 1));
-        log.Complete(true);
-        log.AddRegistrationRun();
-        log.Complete(false);
+        keyChange.Complete(true);
+        log.AddRegistrationRun().Complete(false);
         ASSERT_FALSE(test_support::same_machine(before, machine.snapshot()));
 
         log.Rollback();
@@ -187,13 +184,10 @@ TEST_F(Rollback, KeepsWhatCouldNotBePutAside) {
     ASSERT_FALSE(old.set_string("DisplayName", "Quillon 7.01"));
     const auto before = machine.snapshot();
 
-    log.AddFile(shared / "replaced.dat", 3, false);
-    log.Complete(false);
-    log.AddFile(shared / "kept.dat", 3, true);
-    log.Complete(true);
+    log.AddFile(shared / "replaced.dat", 3, PreviousFile::MoveAside).Complete(false);
+    log.AddFile(shared / "kept.dat", 3, PreviousFile::CopyAside).Complete(true);
     MakeShortcut(2, desktop, "Quillon 7.desktop", false);
-    log.AddRegistryKey(&old);
-    log.Complete(true);
+    log.AddRegistryKey(&old).Complete(true);
     for (const auto& entry : log.entries) {
         EXPECT_TRUE(entry.backupPath.empty());
         EXPECT_TRUE(entry.keepsPreviousFile) << entry.kind << " " << entry.path;
