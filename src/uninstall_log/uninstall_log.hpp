@@ -25,6 +25,7 @@
 #include <boost/filesystem/path.hpp>
 
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <optional>
 #include <string>
@@ -55,6 +56,9 @@ struct UninstallLogEntry {
     // What was there before the run is still in place and not in a backup: a rollback leaves it
     // alone (see the top of this file). Never written out.
     bool keepsPreviousFile = false;
+    // How a rollback undoes the change, given by the unit that recorded it; empty for entries read from
+    // a log and for the steps a rollback leaves alone. Never written out.
+    std::function<void(const UninstallLogEntry&)> undo;
 };
 
 // What AddFile does with a file already at the path.
@@ -125,6 +129,8 @@ public:
 
 private:
     friend class PendingChange;
+    // Appends the newest entry, not done, without an undo.
+    UninstallLogEntry& Append(std::uint32_t kind, std::string path = {}, std::int32_t value = -1);
     // Opens the change of a newly appended entry.
     PendingChange Open(UninstallLogEntry& entry) { return PendingChange(*this, entry); }
     void DetachOpenChanges() noexcept;
