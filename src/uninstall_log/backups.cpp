@@ -120,7 +120,7 @@ void DiscardBackup(const std::string& backup) {
     kernel::delete_file(backup);
 }
 
-const UninstallLogEntry* PreviousShortcut(const std::list<UninstallLogEntry>& previousEntries, std::uint32_t kind) {
+const UninstallLogEntry* PreviousShortcut(const std::list<UninstallLogEntry>& previousEntries, EntryKind kind) {
     for (const auto& entry : previousEntries) {
         if (entry.kind == kind) {
             return &entry;

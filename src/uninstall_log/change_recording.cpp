@@ -20,7 +20,7 @@ UninstallLog::~UninstallLog() {
     DetachOpenChanges();
 }
 
-UninstallLogEntry& UninstallLog::Append(std::uint32_t kind, std::string path, std::int32_t value) {
+UninstallLogEntry& UninstallLog::Append(EntryKind kind, std::string path, std::int32_t value) {
     UninstallLogEntry& entry = entries.emplace_back();
     entry.kind = kind;
     entry.path = std::move(path);

@@ -9,11 +9,12 @@
 
 namespace fs = boost::filesystem;
 
-PendingChange UninstallLog::AddShortcut(int which, const fs::path& folder) {
-    if (which < 0 || which > 2) {
-        throw std::invalid_argument("AddShortcut: which must be 0, 1 or 2");
+PendingChange UninstallLog::AddShortcut(ShortcutKind which, const fs::path& folder) {
+    if (which > ShortcutKind::Desktop) {
+        throw std::invalid_argument("AddShortcut: not a shortcut kind");
     }
-    const std::uint32_t kind = UninstallLogEntry::StartMenuShortcut + static_cast<std::uint32_t>(which);
+    const auto kind =
+        static_cast<EntryKind>(KindNumber(EntryKind::StartMenuShortcut) + static_cast<std::uint32_t>(which));
     CreateFolders(folder);
     const UninstallLogEntry* previous = PreviousShortcut(previousEntries, kind);
     const std::string origin = previous ? previous->path : std::string();

@@ -35,20 +35,36 @@ namespace platform::registry {
 class Key;
 }
 
-struct UninstallLogEntry {
-    enum Kind : std::uint32_t {
-        Folder = 0,
-        File = 1,
-        StartMenuShortcut = 2,
-        UninstallShortcut = 3,
-        DesktopShortcut = 4,
-        UninstallKey = 5,
-        RegistrationRun = 6,
-        DirectXRuntime = 7,
-    };
-    static constexpr std::uint32_t lastKind = DirectXRuntime;
+// What an entry stands for, by the number the log file stores.
+enum class EntryKind : std::uint32_t {
+    Folder = 0,
+    File = 1,
+    StartMenuShortcut = 2,
+    UninstallShortcut = 3,
+    DesktopShortcut = 4,
+    UninstallKey = 5,
+    RegistrationRun = 6,
+    DirectXRuntime = 7,
+};
 
-    std::uint32_t kind = Folder;
+// The number of a kind in the log file.
+constexpr std::uint32_t KindNumber(EntryKind kind) {
+    return static_cast<std::uint32_t>(kind);
+}
+
+// The product's shortcuts, in the order of their entry kinds (StartMenuShortcut onwards).
+enum class ShortcutKind : std::uint32_t {
+    StartMenuMain = 0,
+    StartMenuUninstall = 1,
+    Desktop = 2,
+};
+
+struct UninstallLogEntry {
+    using Kind = EntryKind;
+    using enum EntryKind;
+    static constexpr Kind lastKind = DirectXRuntime;
+
+    Kind kind = Folder;
     std::string path;
     std::string backupPath;  // a temporary file holding what the change replaced; never written out
     bool done = false;
@@ -101,10 +117,10 @@ public:
     // Records a file about to be written, after creating its folders. A file already there is put
     // aside as `previous` says.
     PendingChange AddFile(const boost::filesystem::path& path, std::int32_t value, PreviousFile previous);
-    // Records a shortcut about to be created in the folder (which: 0 Start menu, 1 uninstall, 2
-    // desktop), after creating the folder, and moves the previous installation's shortcut of that
-    // kind aside. Throws std::invalid_argument for another `which`.
-    PendingChange AddShortcut(int which, const boost::filesystem::path& folder);
+    // Records a shortcut about to be created in the folder, after creating the folder, and moves the
+    // previous installation's shortcut of that kind aside. Throws std::invalid_argument for a value
+    // outside the enumeration.
+    PendingChange AddShortcut(ShortcutKind which, const boost::filesystem::path& folder);
     // Records the product's Uninstall key; `existingKey` is the key when it was there before the run
     // (it is saved into a backup now), null when the run has just created it.
     PendingChange AddRegistryKey(const platform::registry::Key* existingKey);
@@ -130,7 +146,7 @@ public:
 private:
     friend class PendingChange;
     // Appends the newest entry, not done, without an undo.
-    UninstallLogEntry& Append(std::uint32_t kind, std::string path = {}, std::int32_t value = -1);
+    UninstallLogEntry& Append(EntryKind kind, std::string path = {}, std::int32_t value = -1);
     // Opens the change of a newly appended entry.
     PendingChange Open(UninstallLogEntry& entry) { return PendingChange(*this, entry); }
     void DetachOpenChanges() noexcept;

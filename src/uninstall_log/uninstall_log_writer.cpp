@@ -20,9 +20,10 @@ void AppendLine(std::u16string& out, const std::string& utf8) {
 
 std::string EntryLine(std::size_t index, const UninstallLogEntry& entry) {
     char prefix[64];
-    std::snprintf(prefix, sizeof prefix, "%04zu:%04x:%c -- ", index,
-                  static_cast<unsigned>(entry.kind * 256 + (static_cast<std::uint32_t>(entry.value) & 0xFF)),
-                  entry.done ? '1' : '0');
+    std::snprintf(
+        prefix, sizeof prefix, "%04zu:%04x:%c -- ", index,
+        static_cast<unsigned>(KindNumber(entry.kind) * 256 + (static_cast<std::uint32_t>(entry.value) & 0xFF)),
+        entry.done ? '1' : '0');
     return prefix + entry.path;
 }
 

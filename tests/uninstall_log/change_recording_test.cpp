@@ -158,7 +158,7 @@ TEST_F(ChangeRecording, AddShortcutMovesThePreviousShortcutOfItsKindAside) {
     }
     const fs::path newMenu = machine.root() / "menu" / "Quillon 7";
 
-    PendingChange making = log.AddShortcut(0, newMenu);
+    PendingChange making = log.AddShortcut(ShortcutKind::StartMenuMain, newMenu);
 
     ASSERT_EQ(log.entries.size(), 3u);  // two folders, then the shortcut
     EXPECT_TRUE(fs::is_directory(newMenu));
@@ -174,12 +174,12 @@ TEST_F(ChangeRecording, AddShortcutMovesThePreviousShortcutOfItsKindAside) {
 
     // No previous desktop shortcut: nothing to put aside.
     making.Complete(true, (newMenu / "main.desktop").string());
-    const PendingChange desktop = log.AddShortcut(2, machine.home() / "Desktop");
+    const PendingChange desktop = log.AddShortcut(ShortcutKind::Desktop, machine.home() / "Desktop");
     EXPECT_EQ(log.entries.back().kind, UninstallLogEntry::DesktopShortcut);
     EXPECT_TRUE(log.entries.back().backupPath.empty());
     EXPECT_FALSE(log.entries.back().keepsPreviousFile);
 
-    EXPECT_THROW((void)log.AddShortcut(3, newMenu), std::invalid_argument);
+    EXPECT_THROW((void)log.AddShortcut(static_cast<ShortcutKind>(3), newMenu), std::invalid_argument);
 }
 
 TEST_F(ChangeRecording, CompleteClosesOnlyThePendingEntry) {
@@ -235,7 +235,7 @@ TEST_F(ChangeRecording, AHandleClosesItsOwnChangeOnlyAndFailsItWhenDropped) {
 }
 
 TEST_F(ChangeRecording, WasInstalledBeforeAsksForADoneFileEntryWithTheExactPath) {
-    auto previous = [&](std::uint32_t kind, const std::string& path, bool done) {
+    auto previous = [&](EntryKind kind, const std::string& path, bool done) {
         UninstallLogEntry entry;
         entry.kind = kind;
         entry.path = path;

@@ -38,7 +38,7 @@ bool IsEmptyFolder(const fs::path& folder) {
     return fs::is_directory(folder) && fs::directory_iterator(folder) == fs::directory_iterator();
 }
 
-UninstallLogEntry PreviousEntry(std::uint32_t kind, const fs::path& path) {
+UninstallLogEntry PreviousEntry(EntryKind kind, const fs::path& path) {
     UninstallLogEntry entry;
     entry.kind = kind;
     entry.path = path.string();
@@ -84,7 +84,7 @@ protected:
     }
 
     // What the shortcut step does.
-    void MakeShortcut(int which, const fs::path& folder, const std::string& name, bool succeeds) {
+    void MakeShortcut(ShortcutKind which, const fs::path& folder, const std::string& name, bool succeeds) {
         PendingChange change = log.AddShortcut(which, folder);
         if (succeeds) {
             Put(folder / name, "new shortcut");
@@ -104,9 +104,9 @@ protected:
         WriteFile(shared / "refreshed.dat", 0, true, "new refreshed, longer than before");
         ASSERT_FALSE(kernel::set_file_attributes(product / "quillon", kernel::file_attribute_readonly));
 
-        MakeShortcut(0, menu, "Quillon 7.desktop", true);
-        MakeShortcut(1, menu, "Uninstall Quillon.desktop", false);
-        MakeShortcut(2, desktop, "Quillon 7.desktop", true);
+        MakeShortcut(ShortcutKind::StartMenuMain, menu, "Quillon 7.desktop", true);
+        MakeShortcut(ShortcutKind::StartMenuUninstall, menu, "Uninstall Quillon.desktop", false);
+        MakeShortcut(ShortcutKind::Desktop, desktop, "Quillon 7.desktop", true);
     }
 
     const fs::path opt = machine.root() / "opt";
@@ -186,11 +186,11 @@ TEST_F(Rollback, KeepsWhatCouldNotBePutAside) {
 
     log.AddFile(shared / "replaced.dat", 3, PreviousFile::MoveAside).Complete(false);
     log.AddFile(shared / "kept.dat", 3, PreviousFile::CopyAside).Complete(true);
-    MakeShortcut(2, desktop, "Quillon 7.desktop", false);
+    MakeShortcut(ShortcutKind::Desktop, desktop, "Quillon 7.desktop", false);
     log.AddRegistryKey(&old).Complete(true);
     for (const auto& entry : log.entries) {
         EXPECT_TRUE(entry.backupPath.empty());
-        EXPECT_TRUE(entry.keepsPreviousFile) << entry.kind << " " << entry.path;
+        EXPECT_TRUE(entry.keepsPreviousFile) << KindNumber(entry.kind) << " " << entry.path;
     }
 
     log.Rollback();
