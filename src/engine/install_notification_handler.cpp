@@ -20,11 +20,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <variant>
 
 namespace fs = boost::filesystem;
 using payload::entry_kind;
 
 namespace {
+
+// One call operator per alternative of a variant, for std::visit.
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
 
 void GrantSharedFileAccess(const fs::path& path) {
     // A file whose access cannot be opened is still installed; the product copes with reading it.
@@ -38,28 +45,17 @@ InstallNotificationHandler::InstallNotificationHandler(CInstallApp& app, Install
     : m_app(app), m_page(page), m_source(payloadSource) {}
 
 payload::notification::result InstallNotificationHandler::operator()(const payload::notification& notification) {
-    result answer = result::proceed;
-    switch (notification.index()) {
-        case 0:
-            answer = OnStarted();
-            break;
-        case 2:
-            answer = OnEntryBegin(std::get<payload::notification::entry_begin>(notification).entry);
-            break;
-        case 3:
-            answer = OnEntryEnd(std::get<payload::notification::entry_end>(notification).entry);
-            break;
-        case 4: {
-            const auto& progress = std::get<payload::notification::progress>(notification);
-            answer = OnProgress(progress.bytes_done, progress.bytes_total);
-            break;
-        }
-        case 5:
-            answer = OnFailed(std::get<payload::notification::failed>(notification).code);
-            break;
-        default:
-            break;  // `finished`: nothing more to do
-    }
+    namespace kinds = payload::notifications;
+    const result answer = std::visit(
+        Overloaded{
+            [this](const kinds::started&) { return OnStarted(); },
+            [](const kinds::finished&) { return result::proceed; },  // nothing more to do
+            [this](const kinds::entry_begin& begin) { return OnEntryBegin(begin.entry); },
+            [this](const kinds::entry_end& end) { return OnEntryEnd(end.entry); },
+            [this](const kinds::progress& progress) { return OnProgress(progress.bytes_done, progress.bytes_total); },
+            [this](const kinds::failed& failed) { return OnFailed(failed.code); },
+        },
+        notification);
     platform::ui::PumpMessages();
     return answer;
 }
