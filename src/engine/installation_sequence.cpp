@@ -63,7 +63,9 @@ bool WriteUninstallLogFile(CInstallApp& app, const InstallProgressPage& page) {
         !platform::shell::path_append(file, kUninstallLogName)) {
         return false;
     }
-    return app.m_uninstallLog.Write(file, app.m_strInstallFolder, app.m_strStartMenuFolder);
+    // A rollback of the last step gives the previous installation's log back.
+    app.m_uninstallLog.RecordFileState(file);
+    return app.m_uninstallLog.Save(file, app.m_strInstallFolder, app.m_strStartMenuFolder);
 }
 
 // Everything that happens once the temporary folder exists. True when installed; false after a
@@ -94,7 +96,7 @@ bool InstallSteps(CInstallApp& app, InstallProgressPage& page, std::istream& pay
 
     BeginStep(page, LoadText(engine_text::kRegistryWriting));
     const bool registryWritten = WriteUninstallKey(app, page);
-    if (!WriteInstalledProgramValue(page.m_strMainProgramPath)) {
+    if (!WriteInstalledProgramValue(app.m_uninstallLog, page.m_strMainProgramPath)) {
         // Without it no later installer finds this one: the installation did not happen.
         app.m_uninstallLog.Rollback();
         AppendOutcome(page, false);
@@ -108,6 +110,7 @@ bool InstallSteps(CInstallApp& app, InstallProgressPage& page, std::istream& pay
     AppendOutcome(page, WriteUninstallLogFile(app, page));
 
     page.SetStatusText(FormatText(LoadText(engine_text::kClickToContinue), {LoadText(engine_text::kNext)}));
+    app.m_uninstallLog.Commit();
     return true;
 }
 

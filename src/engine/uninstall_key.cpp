@@ -40,8 +40,10 @@ bool WriteUninstallKey(CInstallApp& app, const InstallProgressPage& page) {
     return outcome;
 }
 
-bool WriteInstalledProgramValue(const std::string& mainProgramPath) {
-    auto key = reg::Key::create(reg::hive::local_machine, "Software\\" + std::string(kCompanyName));
+bool WriteInstalledProgramValue(UninstallLog& log, const std::string& mainProgramPath) {
+    const std::string publisherKey = "Software\\" + std::string(kCompanyName);
+    log.RecordKeyState(reg::hive::local_machine, publisherKey);
+    auto key = reg::Key::create(reg::hive::local_machine, publisherKey);
     if (!key) {
         return false;
     }

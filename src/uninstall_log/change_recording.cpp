@@ -9,8 +9,10 @@ UninstallLog::UninstallLog(UninstallLog&& other) noexcept
       previousEntries(std::move(other.previousEntries)),
       entries(std::move(other.entries)),
       previousProduct(std::move(other.previousProduct)),
-      m_openChanges(std::move(other.m_openChanges)) {
+      m_openChanges(std::move(other.m_openChanges)),
+      m_unlisted(std::move(other.m_unlisted)) {
     other.m_openChanges.clear();
+    other.m_unlisted.clear();
     for (PendingChange* change : m_openChanges) {
         change->m_log = this;
     }
@@ -33,6 +35,10 @@ void UninstallLog::DetachOpenChanges() noexcept {
         change->Detach();
     }
     m_openChanges.clear();
+}
+
+void UninstallLog::RecordUnlisted(std::function<void()> undo, std::string backup) {
+    m_unlisted.push_back({entries.size(), std::move(undo), std::move(backup)});
 }
 
 PendingChange UninstallLog::AddRegistrationRun() {

@@ -1,17 +1,32 @@
 // Undoing a failed run: every change of this run, newest first, asked to undo itself.
 #include "uninstall_log/uninstall_log.hpp"
 
+namespace {
+
+template <typename Undo>
+void Attempt(const Undo& undo) noexcept {
+    try {
+        undo();
+    } catch (...) {
+        // An undo that cannot even be attempted (out of memory) must not keep the older changes from
+        // being undone.
+    }
+}
+
+}  // namespace
+
 void UninstallLog::Rollback() {
     DetachOpenChanges();  // their entries go now
-    while (!entries.empty()) {
+    while (!entries.empty() || !m_unlisted.empty()) {
+        // An unlisted change recorded after the newest entry is the newer one.
+        if (!m_unlisted.empty() && m_unlisted.back().entriesBefore >= entries.size()) {
+            Attempt(m_unlisted.back().undo);
+            m_unlisted.pop_back();
+            continue;
+        }
         const UninstallLogEntry& entry = entries.back();
         if (entry.undo) {
-            try {
-                entry.undo(entry);
-            } catch (...) {
-                // An undo that cannot even be attempted (out of memory) must not keep the older
-                // changes from being undone.
-            }
+            Attempt([&entry] { entry.undo(entry); });
         }
         entries.pop_back();
     }

@@ -20,6 +20,7 @@
 //   leaves the key as it is instead of deleting it.
 #pragma once
 
+#include "platform/registry/hive.hpp"
 #include "uninstall_log/pending_change.hpp"
 
 #include <boost/filesystem/path.hpp>
@@ -106,6 +107,13 @@ public:
     // deletes every backup. True when the new file is in place.
     bool Write(const boost::filesystem::path& file, const std::string& installPathText,
                const std::string& shortcutPathText);
+    // Writes the same file as Write, leaving the record as it is, so that the run can still be rolled
+    // back; Commit then does the rest.
+    bool Save(const boost::filesystem::path& file, const std::string& installPathText,
+              const std::string& shortcutPathText) const;
+    // The run is over: merges the previous entries into this installation's, deletes every backup and
+    // forgets the changes a rollback would undo.
+    void Commit();
 
     // Recording. Each Add... appends the newest entry, not done, and returns the handle that completes
     // it; failures of the platform are silent (a folder not made ends CreateFolders, a backup not made
@@ -127,6 +135,22 @@ public:
     PendingChange AddRegistrationRun();
     PendingChange AddDirectX();
 
+    // Changes of this run that the written log does not list (the uninstaller undoes them its own way,
+    // or they are the log file itself), recorded just before they are made with what was there, so
+    // that a rollback puts it back. They are undone in one newest-first order with the entries.
+
+    // The key with everything below it, kept in memory: a rollback gives it back as it was, or deletes
+    // it with the keys made on its way when it was not there. A key that cannot be read is left alone.
+    void RecordKeyState(platform::registry::hive hive, const std::string& path);
+    // The file, copied into a backup: a rollback deletes what is there then and gives the old file
+    // back, or removes the folders made on its way once empty. A file that cannot be copied is left
+    // alone.
+    void RecordFileState(const boost::filesystem::path& path);
+    // A folder missing now: a rollback removes it with everything in it, all of it made during the run.
+    void RecordNewFolderTree(const boost::filesystem::path& folder);
+    // Something a rollback does after undoing the later changes, such as telling the desktop.
+    void RecordUndo(std::function<void()> undo) { RecordUnlisted(std::move(undo)); }
+
     // Whether a recorded change still waits for its outcome.
     bool HasPendingChange() const { return !m_openChanges.empty(); }
 
@@ -139,7 +163,7 @@ public:
     // created exclusively, so nothing planted in a shared temporary folder is ever written through.
     static std::string MakeBackup(const boost::filesystem::path* path, bool copy);
 
-    // Undoes every entry of this run, newest first, and empties `entries`; a change still open is
+    // Undoes every change of this run, newest first, and empties `entries`; a change still open is
     // undone with the rest and its handle completes nothing. Failures are skipped.
     void Rollback();
 
@@ -150,8 +174,18 @@ private:
     // Opens the change of a newly appended entry.
     PendingChange Open(UninstallLogEntry& entry) { return PendingChange(*this, entry); }
     void DetachOpenChanges() noexcept;
+    // `backup` is deleted by Commit.
+    void RecordUnlisted(std::function<void()> undo, std::string backup = {});
+    bool WriteFile(const boost::filesystem::path& file, const std::string& installPathText,
+                   const std::string& shortcutPathText, std::list<UninstallLogEntry>& merged) const;
 
+    struct UnlistedChange {
+        std::size_t entriesBefore;  // how many entries were recorded before it
+        std::function<void()> undo;
+        std::string backupPath;
+    };
     std::vector<PendingChange*> m_openChanges;
+    std::vector<UnlistedChange> m_unlisted;
 };
 
 // The Uninstall key's parent, under HKEY_LOCAL_MACHINE.
