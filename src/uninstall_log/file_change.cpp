@@ -5,6 +5,7 @@
 #include "platform/shell/change_notify.hpp"
 #include "uninstall_log/backups.hpp"
 #include "uninstall_log/same_item.hpp"
+#include "uninstall_log/undo_notes.hpp"
 
 #include <boost/filesystem/operations.hpp>
 
@@ -28,9 +29,14 @@ void UndoWrittenFile(const UninstallLogEntry& entry, const std::string& origin) 
     const bool isPreviousFile = entry.keepsPreviousFile && !origin.empty() && SameFile(entry.path, origin);
     if (!entry.path.empty() && !isPreviousFile) {
         kernel::set_file_attributes(entry.path, kernel::file_attribute_normal);
-        if (!kernel::delete_file(entry.path)) {
+        if (const std::error_code failure = kernel::delete_file(entry.path)) {
+            NoteUndoFailure("Deleting the file", entry.path, failure);
+        } else {
+            NoteUndoStep("File deleted", entry.path);
             platform::shell::change_notify(shcne::delete_item, entry.path);
         }
+    } else if (isPreviousFile) {
+        NoteUndoStep("File left as it was before the run", entry.path);
     }
     if (entry.backupPath.empty()) {
         return;

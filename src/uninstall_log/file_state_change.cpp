@@ -4,6 +4,7 @@
 #include "platform/kernel/file_attributes.hpp"
 #include "platform/kernel/file_operations.hpp"
 #include "uninstall_log/backups.hpp"
+#include "uninstall_log/undo_notes.hpp"
 #include "uninstall_log/uninstall_log.hpp"
 
 #include <boost/filesystem/operations.hpp>
@@ -46,7 +47,14 @@ void UninstallLog::RecordFileState(const fs::path& path) {
     RecordUnlisted(
         [path, backup, createdFolders = std::move(createdFolders)] {
             kernel::set_file_attributes(path, kernel::file_attribute_normal);
-            (void)kernel::delete_file(path);
+            const std::error_code failure = kernel::delete_file(path);
+            boost::system::error_code ignored;
+            const bool gone = fs::symlink_status(path, ignored).type() == fs::file_not_found;
+            if (failure && !gone) {
+                NoteUndoFailure("Deleting the file", path, failure);
+            } else if (!failure) {
+                NoteUndoStep("File deleted", path);
+            }
             if (!backup.empty()) {
                 RestoreBackup(backup, path);
             }
@@ -63,7 +71,13 @@ void UninstallLog::RecordNewFolderTree(const fs::path& folder) {
         return;
     }
     RecordUnlisted([folder] {
-        boost::system::error_code ignored;
-        fs::remove_all(folder, ignored);
+        boost::system::error_code error;
+        fs::remove_all(folder, error);
+        if (error) {
+            NoteUndoFailure("Removing the folder tree", folder,
+                            std::error_code(error.value(), std::generic_category()));
+        } else {
+            NoteUndoStep("Folder tree removed", folder);
+        }
     });
 }

@@ -1,6 +1,7 @@
 // A folder the run creates: recorded once made, removed again by a rollback only while it is empty.
 #include "platform/kernel/file_operations.hpp"
 #include "platform/shell/change_notify.hpp"
+#include "uninstall_log/undo_notes.hpp"
 #include "uninstall_log/uninstall_log.hpp"
 
 #include <boost/filesystem/operations.hpp>
@@ -13,7 +14,10 @@ namespace {
 
 void UndoCreatedFolder(const UninstallLogEntry& entry) {
     // Only an empty folder goes: one that still holds something not of this run stays.
-    if (!kernel::remove_folder(entry.path)) {
+    if (const std::error_code failure = kernel::remove_folder(entry.path)) {
+        NoteUndoFailure("Removing the folder", entry.path, failure);
+    } else {
+        NoteUndoStep("Folder removed", entry.path);
         platform::shell::change_notify(shcne::rmdir, entry.path);
     }
 }

@@ -1,6 +1,7 @@
 // A registry key a step changes without a log entry of its own: kept in memory as it was, and given
 // back by a rollback, or deleted with the keys made on its way when it was not there.
 #include "platform/registry/key.hpp"
+#include "uninstall_log/undo_notes.hpp"
 #include "uninstall_log/uninstall_log.hpp"
 
 #include <optional>
@@ -37,25 +38,39 @@ std::string OutermostMissing(reg::hive hive, const std::string& path) {
     return {};
 }
 
-void DeleteKey(reg::hive hive, const std::string& path) {
+std::error_code DeleteKey(reg::hive hive, const std::string& path) {
     const auto [parentPath, name] = SplitLast(path);
-    if (auto parent = OpenPath(hive, parentPath)) {
-        (void)parent->delete_tree(name);
+    auto parent = OpenPath(hive, parentPath);
+    if (!parent) {
+        return parent.error();
     }
+    const std::error_code failure = parent->delete_tree(name);
+    return failure == reg::errc::file_not_found ? std::error_code() : failure;
 }
 
 // Puts the tree back over what the key holds now: the key keeps its name, the rest is the tree's.
-void RestoreTree(reg::hive hive, const std::string& path, const reg::key_tree& tree) {
-    DeleteKey(hive, path);
+std::error_code RestoreTree(reg::hive hive, const std::string& path, const reg::key_tree& tree) {
+    std::error_code firstFailure = DeleteKey(hive, path);
     const std::vector<std::string> names = reg::tree_key_names(tree, path);
     for (std::size_t i = 0; i < tree.size(); ++i) {
         auto key = reg::Key::create(hive, names[i]);
         if (!key) {
+            firstFailure = firstFailure ? firstFailure : key.error();
             continue;
         }
         for (const auto& value : tree[i].values) {
-            (void)key->key.set_value(value.name, value.value);
+            const std::error_code failure = key->key.set_value(value.name, value.value);
+            firstFailure = firstFailure ? firstFailure : failure;
         }
+    }
+    return firstFailure;
+}
+
+void Report(std::string_view what, const std::string& path, const std::error_code& failure) {
+    if (failure) {
+        NoteUndoFailure(what, path, failure);
+    } else {
+        NoteUndoStep(std::string(what) + " done", path);
     }
 }
 
@@ -76,10 +91,10 @@ void UninstallLog::RecordKeyState(reg::hive hive, const std::string& path) {
             auto now = reg::Key::open(hive, path);
             auto tree = now ? now->read_tree() : reg::result<reg::key_tree>(reg::errc::file_not_found);
             if (!tree || *tree != *before) {
-                RestoreTree(hive, path, *before);
+                Report("Restoring the registry key", path, RestoreTree(hive, path, *before));
             }
         } else if (!created.empty()) {
-            DeleteKey(hive, created);
+            Report("Deleting the registry key", created, DeleteKey(hive, created));
         }
     });
 }

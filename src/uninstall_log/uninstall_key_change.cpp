@@ -4,6 +4,7 @@
 #include "security/scoped_privilege.hpp"
 #include "startup/product_identity.hpp"
 #include "uninstall_log/backups.hpp"
+#include "uninstall_log/undo_notes.hpp"
 #include "uninstall_log/uninstall_log.hpp"
 
 using platform::registry::Key;
@@ -11,20 +12,35 @@ using platform::registry::Key;
 namespace {
 
 void UndoUninstallKey(const UninstallLogEntry& entry) {
+    const std::string keyText = UninstallKeyLogText();
     if (entry.keepsPreviousFile) {
-        return;  // the key was there and could not be saved: deleting it would lose it
+        // The key was there and could not be saved: deleting it would lose it.
+        NoteUndoStep("Registry key left as it was before the run", keyText);
+        return;
     }
     auto parent = Key::open(platform::registry::hive::local_machine, kUninstallKeyParent);
     if (!parent) {
+        NoteUndoFailure("Opening the registry key", kUninstallKeyParent, parent.error());
         return;
     }
     if (entry.backupPath.empty()) {
-        parent->delete_tree(kProductKey);
+        if (const std::error_code failure = parent->delete_tree(kProductKey)) {
+            NoteUndoFailure("Deleting the registry key", keyText, failure);
+        } else {
+            NoteUndoStep("Registry key deleted", keyText);
+        }
         return;
     }
-    if (auto product = parent->open(kProductKey)) {
+    auto product = parent->open(kProductKey);
+    std::error_code failure = product ? std::error_code() : product.error();
+    if (product) {
         security::ScopedPrivilege privilege("SeRestorePrivilege");
-        product->restore(entry.backupPath);
+        failure = product->restore(entry.backupPath);
+    }
+    if (failure) {
+        NoteUndoFailure("Restoring the registry key", keyText, failure);
+    } else {
+        NoteUndoStep("Registry key restored", keyText);
     }
     DiscardBackup(entry.backupPath);
 }

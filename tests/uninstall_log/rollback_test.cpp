@@ -1,3 +1,4 @@
+#include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/kernel/file_attributes.hpp"
 #include "platform/registry/key.hpp"
 #include "platform/registry/privilege_check.hpp"
@@ -12,8 +13,11 @@
 
 #include <boost/filesystem.hpp>
 
+#include <algorithm>
 #include <fstream>
+#include <regex>
 #include <sstream>
+#include <vector>
 
 namespace fs = boost::filesystem;
 namespace kernel = platform::kernel;
@@ -199,6 +203,41 @@ TEST_F(Rollback, KeepsWhatCouldNotBePutAside) {
     EXPECT_EQ(Content(shared / "replaced.dat"), "old replaced");
     EXPECT_EQ(Content(desktop / "Quillon 7.desktop"), "old desktop shortcut");
     EXPECT_EQ(*reg::Key::open(reg::hive::local_machine, kProductKeyPath)->query_string("DisplayName"), "Quillon 7.01");
+}
+
+// The administrator's log says what was put aside and back, and every backup or undo step that failed,
+// with its path and the system's reason, though the rollback itself reports nothing.
+TEST_F(Rollback, WritesEachBackupAndUndoStepToTheDiagnosticLog) {
+    const fs::path logFile = machine.folder() / "diagnostic.log";
+    ASSERT_FALSE(platform::diagnostics::open_log(logFile));
+    {
+        test_support::scoped_env noTemp("TMPDIR", (machine.folder() / "no such folder").c_str());
+        log.AddFile(shared / "replaced.dat", 3, PreviousFile::MoveAside).Complete(false);
+    }
+    WriteFile(shared / "refreshed.dat", 0, true, "new refreshed");
+    WriteFile(product / "Lang" / "fr.so", 0, false, "new language");
+    Put(product / "Lang" / "foreign.txt", "someone else's");
+    log.Rollback();
+    platform::diagnostics::close_log();
+
+    std::vector<std::string> lines;
+    std::istringstream text(Content(logFile));
+    for (std::string line; std::getline(text, line);) {
+        lines.push_back(line);
+    }
+    const auto logged = [&lines](const std::string& pattern) {
+        const std::regex wanted(".*" + pattern);
+        return std::any_of(lines.begin(), lines.end(),
+                           [&wanted](const std::string& line) { return std::regex_match(line, wanted); });
+    };
+    const std::string lang = (product / "Lang").string();
+    const std::string refreshed = (shared / "refreshed.dat").string();
+    EXPECT_TRUE(logged("Backup failed: " + (shared / "replaced.dat").string() + ": .+")) << Content(logFile);
+    EXPECT_TRUE(logged("Backup made: " + refreshed + " copied to " + machine.temp().string() + "/vn.*"));
+    EXPECT_TRUE(logged("Backup restored: " + refreshed + " from .*"));
+    EXPECT_TRUE(logged("File deleted: " + lang + "/fr.so"));
+    EXPECT_TRUE(logged("Removing the folder failed: " + lang + ": .+")) << Content(logFile);
+    EXPECT_FALSE(logged("Folder removed: " + product.string()));  // it still holds Lang
 }
 
 }  // namespace
