@@ -4,7 +4,8 @@
 //
 // While an installation runs, every change is recorded here just before it is made, and whatever it
 // would destroy is first put aside as a backup in the temporary folder, so that a failed run can be
-// rolled back to the machine as it was.
+// rolled back to the machine as it was. Each kind of change has its own unit, which records it and
+// gives the entry its undo; Rollback asks the entries to undo themselves, newest first.
 //
 // A rollback never deletes what the run did not write. An entry whose previous state is still in
 // place, because it could not be put aside or because the run kept it on purpose, says so with
@@ -116,8 +117,8 @@ public:
     void Commit();
 
     // Recording. Each Add... appends the newest entry, not done, and returns the handle that completes
-    // it; failures of the platform are silent (a folder not made ends CreateFolders, a backup not made
-    // leaves `backupPath` empty).
+    // it; failures of the platform reach only the diagnostic log (a folder not made ends CreateFolders,
+    // a backup not made leaves `backupPath` empty).
 
     // Creates the missing folders of the path, outermost first, and records each one it created.
     // The first folder that cannot be created ends the walk.
@@ -164,7 +165,8 @@ public:
     static std::string MakeBackup(const boost::filesystem::path* path, bool copy);
 
     // Undoes every change of this run, newest first, and empties `entries`; a change still open is
-    // undone with the rest and its handle completes nothing. Failures are skipped.
+    // undone with the rest and its handle completes nothing. Failures are skipped, each with a line in
+    // the diagnostic log.
     void Rollback();
 
 private:
