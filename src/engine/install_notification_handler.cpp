@@ -32,6 +32,8 @@ template <typename... Handlers>
 struct Overloaded : Handlers... {
     using Handlers::operator()...;
 };
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 void GrantSharedFileAccess(const fs::path& path) {
     // A file whose access cannot be opened is still installed; the product copes with reading it.
