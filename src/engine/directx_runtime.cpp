@@ -73,10 +73,10 @@ void SetUpDirectXRuntime(CInstallApp& app, InstallProgressPage& page) {
             return;
         }
     }
-    app.m_uninstallLog.AddDirectX();
+    PendingChange change = app.m_uninstallLog.AddDirectX();
     const std::string text = LoadText(engine_text::kDirectXUpdate);
     BeginStep(page, text);
     const bool ok = runtime.Run(page.GetProgressWindow());
-    app.m_uninstallLog.Complete(ok, text);
+    change.Complete(ok, text);
     AppendOutcome(page, ok);
 }

@@ -20,11 +20,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <variant>
 
 namespace fs = boost::filesystem;
 using payload::entry_kind;
 
 namespace {
+
+// One call operator per alternative of a variant, for std::visit.
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 void GrantSharedFileAccess(const fs::path& path) {
     // A file whose access cannot be opened is still installed; the product copes with reading it.
@@ -38,28 +47,17 @@ InstallNotificationHandler::InstallNotificationHandler(CInstallApp& app, Install
     : m_app(app), m_page(page), m_source(payloadSource) {}
 
 payload::notification::result InstallNotificationHandler::operator()(const payload::notification& notification) {
-    result answer = result::proceed;
-    switch (notification.index()) {
-        case 0:
-            answer = OnStarted();
-            break;
-        case 2:
-            answer = OnEntryBegin(std::get<payload::notification::entry_begin>(notification).entry);
-            break;
-        case 3:
-            answer = OnEntryEnd(std::get<payload::notification::entry_end>(notification).entry);
-            break;
-        case 4: {
-            const auto& progress = std::get<payload::notification::progress>(notification);
-            answer = OnProgress(progress.bytes_done, progress.bytes_total);
-            break;
-        }
-        case 5:
-            answer = OnFailed(std::get<payload::notification::failed>(notification).code);
-            break;
-        default:
-            break;  // `finished`: nothing more to do
-    }
+    namespace kinds = payload::notifications;
+    const result answer = std::visit(
+        Overloaded{
+            [this](const kinds::started&) { return OnStarted(); },
+            [](const kinds::finished&) { return result::proceed; },  // nothing more to do
+            [this](const kinds::entry_begin& begin) { return OnEntryBegin(begin.entry); },
+            [this](const kinds::entry_end& end) { return OnEntryEnd(end.entry); },
+            [this](const kinds::progress& progress) { return OnProgress(progress.bytes_done, progress.bytes_total); },
+            [this](const kinds::failed& failed) { return OnFailed(failed.code); },
+        },
+        notification);
     platform::ui::PumpMessages();
     return answer;
 }
@@ -80,7 +78,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnStarted() {
 InstallNotificationHandler::result InstallNotificationHandler::OnEntryBegin(const payload::archive_entry& entry) {
     const fs::path& path = entry.destination;
     UninstallLog& log = m_app.m_uninstallLog;
-    bool copyBackup = false;
+    PreviousFile previous = PreviousFile::MoveAside;
     switch (entry.kind) {
         case entry_kind::main_program:
             m_page.m_strMainProgramPath = path.string();
@@ -89,7 +87,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnEntryBegin(cons
             m_page.m_strUninstallerPath = path.string();
             break;
         case entry_kind::shared_data: {
-            copyBackup = true;
+            previous = PreviousFile::CopyAside;
             boost::system::error_code error;
             const bool exists = fs::exists(path, error);
             // What the previous installation wrote is the user's now; only a file that is gone is
@@ -101,9 +99,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnEntryBegin(cons
             if (exists) {
                 // Shared data already there belongs to the user now: it is kept, and recorded with
                 // a copy so that the uninstaller knows it and a rollback leaves it alone.
-                log.AddFile(path, static_cast<std::int32_t>(entry.kind), true);
-                log.entries.back().keepsPreviousFile = true;
-                log.Complete(true);
+                log.AddFile(path, static_cast<std::int32_t>(entry.kind), PreviousFile::Keep).Complete(true);
                 GrantSharedFileAccess(path);
                 return result::skip;
             }
@@ -125,7 +121,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnEntryBegin(cons
     const std::string text =
         FormatText(LoadText(engine_text::kCopyingFile), {platform::shell::quote_spaces(path.string())});
     if (entry.kind != entry_kind::temporary) {
-        log.AddFile(path, static_cast<std::int32_t>(entry.kind), copyBackup);
+        m_file = log.AddFile(path, static_cast<std::int32_t>(entry.kind), previous);
     }
     m_page.SetStatusPath(text);
     m_page.AppendLogLine(text, false);
@@ -136,9 +132,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnEntryEnd(const 
     if (entry.kind == entry_kind::shared_data) {
         GrantSharedFileAccess(entry.destination);
     }
-    if (entry.kind != entry_kind::temporary) {
-        m_app.m_uninstallLog.Complete(true);
-    }
+    m_file.Complete(true);
     AppendOutcome(m_page, true);
     return result::proceed;
 }
@@ -149,7 +143,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnProgress(std::u
 }
 
 InstallNotificationHandler::result InstallNotificationHandler::OnFailed(const std::error_code& code) {
-    m_app.m_uninstallLog.Complete(false);
+    m_file.Complete(false);
     AppendOutcome(m_page, false);
     m_page.SetStatusText(InstallationFailedText(ErrorCodeText(code)));
     return result::stop;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "payload/notification.hpp"
+#include "uninstall_log/pending_change.hpp"
 
 #include <cstdint>
 #include <istream>
@@ -38,6 +39,7 @@ private:
     CInstallApp& m_app;
     InstallProgressPage& m_page;
     std::istream& m_source;
+    PendingChange m_file;  // the file being written, until its end or its failure
 };
 
 // The progress bar's position: rounded to the nearest percent, but 100 only once every byte is done.

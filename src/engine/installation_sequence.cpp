@@ -69,7 +69,9 @@ bool WriteUninstallLogFile(CInstallApp& app, const InstallProgressPage& page) {
         !platform::shell::path_append(file, kUninstallLogName)) {
         return false;
     }
-    return app.m_uninstallLog.Write(file, app.m_strInstallFolder, app.m_strStartMenuFolder);
+    // A rollback of the last step gives the previous installation's log back.
+    app.m_uninstallLog.RecordFileState(file);
+    return app.m_uninstallLog.Save(file, app.m_strInstallFolder, app.m_strStartMenuFolder);
 }
 
 // Everything that happens once the temporary folder exists. True when installed; false after a
@@ -108,7 +110,7 @@ bool InstallSteps(CInstallApp& app, InstallProgressPage& page, std::istream& pay
     BeginStep(page, LoadText(engine_text::kRegistryWriting));
     const bool registryWritten = WriteUninstallKey(app, page);
     diagnostics::note("Step: Uninstall key ", Outcome(registryWritten));
-    if (!WriteInstalledProgramValue(page.m_strMainProgramPath)) {
+    if (!WriteInstalledProgramValue(app.m_uninstallLog, page.m_strMainProgramPath)) {
         diagnostics::note("Step: installed-program value FAILED; rolling back");
         // Without it no later installer finds this one: the installation did not happen.
         app.m_uninstallLog.Rollback();
@@ -128,6 +130,7 @@ bool InstallSteps(CInstallApp& app, InstallProgressPage& page, std::istream& pay
     AppendOutcome(page, logWritten);
 
     page.SetStatusText(FormatText(LoadText(engine_text::kClickToContinue), {LoadText(engine_text::kNext)}));
+    app.m_uninstallLog.Commit();
     return true;
 }
 

@@ -22,7 +22,8 @@ struct RegistrationOutcome {
 // hexadecimal digits.
 std::string RegistrationCommandLine(const std::string& mainProgramPath, std::uint64_t previousVersion);
 
-// Records the run, starts the program at high priority in its own folder, waits for it without a
-// time limit, completes the record with (exit code = -10) and, on success, tells the desktop that
-// file associations have changed.
+// Records the run (and, for a rollback only, the document type's keys and files as they are before
+// it, which the uninstaller removes its own way), starts the program at high priority in its own folder, waits for it
+// without a time limit, completes the record with (exit code = -10) and, on success, tells the desktop that file
+// associations have changed.
 RegistrationOutcome RunRegistration(CInstallApp& app, const std::string& mainProgramPath);

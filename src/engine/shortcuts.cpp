@@ -54,15 +54,13 @@ boost::filesystem::path ShortcutDesktopFolder() {
 
 namespace {
 
-enum Which { kStartMenuMain = 0, kStartMenuUninstall = 1, kDesktopMain = 2 };
-
 // Records, makes and completes one shortcut; false when it was not made.
-bool MakeRecordedShortcut(UninstallLog& log, Which which, const std::string& target, const std::string& folder,
+bool MakeRecordedShortcut(UninstallLog& log, ShortcutKind which, const std::string& target, const std::string& folder,
                           const std::string& name) {
-    log.AddShortcut(which, folder);
+    PendingChange change = log.AddShortcut(which, folder);
     std::string created;
     const bool made = CreateShortcut(target, folder, name, &created);
-    log.Complete(made, made ? std::optional<std::string>(created) : std::nullopt);
+    change.Complete(made, made ? std::optional<std::string>(created) : std::nullopt);
     // Each shortcut may have the desktop rebuild its menu database: the window is served in between.
     platform::ui::PumpMessages();
     return made;
@@ -78,15 +76,15 @@ void CreateShortcuts(CInstallApp& app, InstallProgressPage& page) {
     const std::string displayName = GetProductText(false);
     bool ok = true;
     if (app.m_bStartMenuShortcut) {
-        ok &= MakeRecordedShortcut(app.m_uninstallLog, kStartMenuMain, page.m_strMainProgramPath,
+        ok &= MakeRecordedShortcut(app.m_uninstallLog, ShortcutKind::StartMenuMain, page.m_strMainProgramPath,
                                    app.m_strStartMenuFolder, displayName);
         const std::string uninstallName =
             FormatText(LoadText(engine_text::kUninstallShortcutName), {GetProductText(true)});
-        ok &= MakeRecordedShortcut(app.m_uninstallLog, kStartMenuUninstall, page.m_strUninstallerPath,
+        ok &= MakeRecordedShortcut(app.m_uninstallLog, ShortcutKind::StartMenuUninstall, page.m_strUninstallerPath,
                                    app.m_strStartMenuFolder, uninstallName);
     }
     if (app.m_bDesktopShortcut) {
-        ok &= MakeRecordedShortcut(app.m_uninstallLog, kDesktopMain, page.m_strMainProgramPath,
+        ok &= MakeRecordedShortcut(app.m_uninstallLog, ShortcutKind::Desktop, page.m_strMainProgramPath,
                                    ShortcutDesktopFolder().string(), displayName);
     }
     AppendOutcome(page, ok);

@@ -20,7 +20,7 @@ bool WriteUninstallKey(CInstallApp& app, const InstallProgressPage& page) {
     }
     const reg::Key& key = product->key;
     const bool existed = product->disposition == reg::disposition::opened_existing_key;
-    app.m_uninstallLog.AddRegistryKey(existed ? &key : nullptr);
+    PendingChange change = app.m_uninstallLog.AddRegistryKey(existed ? &key : nullptr);
 
     const bool nameWritten = !key.set_string("DisplayName", GetProductText(false));
     const bool uninstallerWritten = !key.set_string("UninstallString", page.m_strUninstallerPath);
@@ -36,12 +36,14 @@ bool WriteUninstallKey(CInstallApp& app, const InstallProgressPage& page) {
     (void)key.set_dword("NoRepair", 1);
     (void)key.set_dword("VnLanguage", app.m_nProductLanguage);
 
-    app.m_uninstallLog.Complete(outcome);
+    change.Complete(outcome);
     return outcome;
 }
 
-bool WriteInstalledProgramValue(const std::string& mainProgramPath) {
-    auto key = reg::Key::create(reg::hive::local_machine, "Software\\" + std::string(kCompanyName));
+bool WriteInstalledProgramValue(UninstallLog& log, const std::string& mainProgramPath) {
+    const std::string publisherKey = "Software\\" + std::string(kCompanyName);
+    log.RecordKeyState(reg::hive::local_machine, publisherKey);
+    auto key = reg::Key::create(reg::hive::local_machine, publisherKey);
     if (!key) {
         return false;
     }

@@ -6,6 +6,7 @@
 #include <string>
 
 class CInstallApp;
+class UninstallLog;
 class InstallProgressPage;
 
 // The publisher's support contacts shown with the installed program.
@@ -17,7 +18,8 @@ inline constexpr const char* kPublisherTelephone = "+1 555 0100 720 (Mon-Fri, 9:
 // "DisplayName" and "UninstallString" were written; the other values are written regardless.
 bool WriteUninstallKey(CInstallApp& app, const InstallProgressPage& page);
 
-// HKEY_LOCAL_MACHINE\Software\Vintrel, value "Quillon 7 Path" := the main program's path. Not
-// recorded: a later failure leaves it, and the uninstaller removes it itself. True when written;
-// when the value is refused, a publisher key made for it is taken away again.
-bool WriteInstalledProgramValue(const std::string& mainProgramPath);
+// HKEY_LOCAL_MACHINE\Software\Vintrel, value "Quillon 7 Path" := the main program's path. Kept out
+// of the written log (the uninstaller removes it itself), but recorded for a rollback, which puts the
+// publisher's key back as it was. True when written; when the value is refused, a publisher key made
+// for it is taken away again.
+bool WriteInstalledProgramValue(UninstallLog& log, const std::string& mainProgramPath);

@@ -1,11 +1,13 @@
 #include "uninstall_log/backups.hpp"
 
+#include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/kernel/file_attributes.hpp"
 #include "platform/kernel/file_operations.hpp"
 #include "platform/kernel/temp_files.hpp"
 #include "platform/registry/key.hpp"
 #include "platform/system/system_paths.hpp"
 #include "security/scoped_privilege.hpp"
+#include "uninstall_log/undo_notes.hpp"
 
 #include <boost/filesystem/operations.hpp>
 
@@ -46,7 +48,10 @@ std::string UninstallLog::MakeBackup(const fs::path* path, bool copy) {
     fs::path backup;
     // The name stays taken by this empty file until the backup replaces it: deleting it first would
     // leave a free name in a shared folder for anyone to plant a link under.
-    if (folder.empty() || kernel::create_temp_file(folder, kBackupPrefix, backup)) {
+    const std::error_code reserved = folder.empty() ? std::make_error_code(std::errc::no_such_file_or_directory)
+                                                    : kernel::create_temp_file(folder, kBackupPrefix, backup);
+    if (reserved) {
+        NoteUndoFailure(path ? "Backup" : "Reserving a backup name", path ? *path : folder, reserved);
         return {};
     }
     if (!path) {
@@ -61,12 +66,14 @@ std::string UninstallLog::MakeBackup(const fs::path* path, bool copy) {
              : kernel::move_file(*path, backup,
                                  kernel::move_option::replace_existing | kernel::move_option::copy_allowed);
     if (failure) {
+        NoteUndoFailure("Backup", *path, failure);
         if (attributesKnown) {
             kernel::set_file_attributes(*path, attributes);
         }
         kernel::delete_file(backup);
         return {};
     }
+    platform::diagnostics::note("Backup made: ", *path, copy ? " copied to " : " moved to ", backup);
     if (attributesKnown) {
         if (copy) {
             kernel::set_file_attributes(*path, attributes);
@@ -99,16 +106,24 @@ std::string SaveKeyBackup(const platform::registry::Key& key) {
         }
     }
     if (failure) {
+        NoteUndoFailure("Registry key backup", backup, failure);
         DiscardBackup(backup);
         return {};
     }
+    NoteUndoStep("Registry key backup made", backup);
     return backup;
 }
 
 bool RestoreBackup(const std::string& backup, const fs::path& target) {
     const std::uint32_t attributes = kernel::file_attributes(backup);
     kernel::set_file_attributes(backup, kernel::file_attribute_normal);
-    const bool moved = !kernel::move_file(backup, target, kernel::move_option::copy_allowed);
+    const std::error_code failure = kernel::move_file(backup, target, kernel::move_option::copy_allowed);
+    const bool moved = !failure;
+    if (moved) {
+        platform::diagnostics::note("Backup restored: ", target, " from ", backup);
+    } else {
+        NoteUndoFailure("Restoring the backup " + backup + " to", target, failure);
+    }
     if (attributes != kernel::invalid_file_attributes) {
         kernel::set_file_attributes(moved ? fs::path(target) : fs::path(backup), attributes);
     }
@@ -117,10 +132,12 @@ bool RestoreBackup(const std::string& backup, const fs::path& target) {
 
 void DiscardBackup(const std::string& backup) {
     kernel::set_file_attributes(backup, kernel::file_attribute_normal);
-    kernel::delete_file(backup);
+    if (const std::error_code failure = kernel::delete_file(backup)) {
+        NoteUndoFailure("Discarding the backup", backup, failure);
+    }
 }
 
-const UninstallLogEntry* PreviousShortcut(const std::list<UninstallLogEntry>& previousEntries, std::uint32_t kind) {
+const UninstallLogEntry* PreviousShortcut(const std::list<UninstallLogEntry>& previousEntries, EntryKind kind) {
     for (const auto& entry : previousEntries) {
         if (entry.kind == kind) {
             return &entry;

@@ -26,4 +26,4 @@ void DiscardBackup(const std::string& backup);
 
 // The previous installation's shortcut of a kind (its first entry of that kind), where a new
 // shortcut's backup comes from; null when it had none.
-const UninstallLogEntry* PreviousShortcut(const std::list<UninstallLogEntry>& previousEntries, std::uint32_t kind);
+const UninstallLogEntry* PreviousShortcut(const std::list<UninstallLogEntry>& previousEntries, EntryKind kind);

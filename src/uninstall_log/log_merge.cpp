@@ -15,8 +15,8 @@ bool IsPerKind(const UninstallLogEntry& entry) {
     return entry.kind > UninstallLogEntry::File;
 }
 
-std::uint64_t KindHash(std::uint32_t kind) {
-    return (kind + 1) * 0x9E3779B97F4A7C15ULL;
+std::uint64_t KindHash(EntryKind kind) {
+    return (KindNumber(kind) + 1ULL) * 0x9E3779B97F4A7C15ULL;
 }
 
 // Kind and path, the path left out for the kinds that stand for one thing.
@@ -29,7 +29,7 @@ bool ExactMatch(const UninstallLogEntry& a, const UninstallLogEntry& b) {
 }
 
 struct ItemKey {
-    std::uint32_t kind = 0;
+    EntryKind kind = EntryKind::Folder;
     ItemId item;
     bool operator==(const ItemKey&) const = default;
 };

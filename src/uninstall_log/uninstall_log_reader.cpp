@@ -88,11 +88,11 @@ std::optional<UninstallLogEntry> ParseEntry(std::string_view s) {
     }
     s = wordEnd == std::string_view::npos ? std::string_view{} : TrimLeft(s.substr(wordEnd));
     const auto kind = code >> 8;
-    if (kind > UninstallLogEntry::lastKind) {
+    if (kind > KindNumber(UninstallLogEntry::lastKind)) {
         return std::nullopt;
     }
     UninstallLogEntry entry;
-    entry.kind = static_cast<std::uint32_t>(kind);
+    entry.kind = static_cast<EntryKind>(kind);
     entry.value = (code & 0xFF) == 0xFF ? -1 : static_cast<std::int32_t>(code & 0xFF);
     entry.done = done;
     if (entry.kind != UninstallLogEntry::UninstallKey && entry.kind != UninstallLogEntry::RegistrationRun) {

@@ -4,6 +4,7 @@
 #include "platform/kernel/file_attributes.hpp"
 #include "platform/kernel/file_operations.hpp"
 #include "platform/text/utf_convert.hpp"
+#include "uninstall_log/backups.hpp"
 #include "uninstall_log/log_merge.hpp"
 #include "uninstall_log/uninstall_log.hpp"
 
@@ -20,10 +21,22 @@ void AppendLine(std::u16string& out, const std::string& utf8) {
 
 std::string EntryLine(std::size_t index, const UninstallLogEntry& entry) {
     char prefix[64];
-    std::snprintf(prefix, sizeof prefix, "%04zu:%04x:%c -- ", index,
-                  static_cast<unsigned>(entry.kind * 256 + (static_cast<std::uint32_t>(entry.value) & 0xFF)),
-                  entry.done ? '1' : '0');
+    std::snprintf(
+        prefix, sizeof prefix, "%04zu:%04x:%c -- ", index,
+        static_cast<unsigned>(KindNumber(entry.kind) * 256 + (static_cast<std::uint32_t>(entry.value) & 0xFF)),
+        entry.done ? '1' : '0');
     return prefix + entry.path;
+}
+
+// The registry entries stand in the file for their keys, not for a path.
+std::string LoggedPath(const UninstallLogEntry& entry) {
+    if (entry.kind == UninstallLogEntry::UninstallKey) {
+        return UninstallKeyLogText();
+    }
+    if (entry.kind == UninstallLogEntry::RegistrationRun) {
+        return kRegistrationRunLogText;
+    }
+    return entry.path;
 }
 
 void DeleteBackups(std::list<UninstallLogEntry>& entries) {
@@ -45,7 +58,35 @@ std::string UninstallKeyLogText() {
 bool UninstallLog::Write(const boost::filesystem::path& file, const std::string& installPathText,
                          const std::string& shortcutPathText) {
     MergePreviousEntries(previousEntries, entries);
+    const bool written = WriteFile(file, installPathText, shortcutPathText, entries);
+    Commit();
+    return written;
+}
 
+bool UninstallLog::Save(const boost::filesystem::path& file, const std::string& installPathText,
+                        const std::string& shortcutPathText) const {
+    std::list<UninstallLogEntry> previous = previousEntries;
+    std::list<UninstallLogEntry> merged = entries;
+    MergePreviousEntries(previous, merged);
+    return WriteFile(file, installPathText, shortcutPathText, merged);
+}
+
+void UninstallLog::Commit() {
+    MergePreviousEntries(previousEntries, entries);
+    for (auto& entry : entries) {
+        entry.path = LoggedPath(entry);
+    }
+    DeleteBackups(entries);
+    for (auto& change : m_unlisted) {
+        if (!change.backupPath.empty()) {
+            DiscardBackup(change.backupPath);
+        }
+    }
+    m_unlisted.clear();
+}
+
+bool UninstallLog::WriteFile(const boost::filesystem::path& file, const std::string& installPathText,
+                             const std::string& shortcutPathText, std::list<UninstallLogEntry>& merged) const {
     std::u16string text = u"\uFEFF";
     AppendLine(text, "// Uninstall Log File v1");
     AppendLine(text, "// ############ WARNING: Do not delete or modify this file. ############");
@@ -59,12 +100,8 @@ bool UninstallLog::Write(const boost::filesystem::path& file, const std::string&
     AppendLine(text, "// " + shortcutLine);
     AppendLine(text, "// " + std::string(platform::text::utf8_to_utf16(shortcutLine).size(), '-'));
     std::size_t index = 0;
-    for (auto& entry : entries) {
-        if (entry.kind == UninstallLogEntry::UninstallKey) {
-            entry.path = UninstallKeyLogText();
-        } else if (entry.kind == UninstallLogEntry::RegistrationRun) {
-            entry.path = kRegistrationRunLogText;
-        }
+    for (auto& entry : merged) {
+        entry.path = LoggedPath(entry);
         AppendLine(text, EntryLine(index++, entry));
     }
 
@@ -77,11 +114,9 @@ bool UninstallLog::Write(const boost::filesystem::path& file, const std::string&
     kernel::atomic_file out(file);
     out.set_permissions(0644);  // read by every user's uninstaller, like the files it lists
     out.write(std::as_bytes(std::span(bytes)));
-    const bool written = out.is_open() &&
-                         !kernel::set_file_attributes(out.temporary_path(),
-                                                      kernel::file_attribute_readonly | kernel::file_attribute_archive |
-                                                          kernel::file_attribute_not_content_indexed) &&
-                         out.commit();
-    DeleteBackups(entries);
-    return written;
+    return out.is_open() &&
+           !kernel::set_file_attributes(out.temporary_path(), kernel::file_attribute_readonly |
+                                                                  kernel::file_attribute_archive |
+                                                                  kernel::file_attribute_not_content_indexed) &&
+           out.commit();
 }

@@ -73,7 +73,7 @@ TEST_F(DirectXStep, AFailedSetupIsRecordedNotDone) {
     EXPECT_EQ(page.log, DirectXText() + "Failed\r\n");
     ASSERT_EQ(app->m_uninstallLog.entries.size(), 1u);
     EXPECT_FALSE(app->m_uninstallLog.entries.back().done);
-    EXPECT_FALSE(app->m_uninstallLog.pendingCommit);
+    EXPECT_FALSE(app->m_uninstallLog.HasPendingChange());
 }
 
 TEST_F(DirectXStep, IsSilentWithoutAUsableLibrary) {

@@ -132,10 +132,10 @@ TEST_F(FirstInstallation, InstallsTheProductFromTheProgramsOwnPayload) {
     UninstallLog log;
     const fs::path logFile = InstalledLog();
     log.Read(&logFile);
-    std::map<std::uint32_t, int> kinds;
+    std::map<EntryKind, int> kinds;
     for (const auto& entry : log.previousEntries) {
         ++kinds[entry.kind];
-        EXPECT_TRUE(entry.done) << entry.kind << " " << entry.path;
+        EXPECT_TRUE(entry.done) << KindNumber(entry.kind) << " " << entry.path;
     }
     EXPECT_EQ(kinds[UninstallLogEntry::File], kPayloadEntries - 6);
     EXPECT_EQ(kinds[UninstallLogEntry::StartMenuShortcut], 1);

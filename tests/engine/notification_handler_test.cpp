@@ -124,7 +124,7 @@ TEST_F(NotificationHandler, WritesRecordsAndReportsEveryKindOfFile) {
     EXPECT_EQ(temporary.Files(), std::vector<fs::path>{setup});
     EXPECT_TRUE(Recorded(InstallFolder()));
     EXPECT_TRUE(Recorded(machine.root() / "opt/Vintrel"));
-    EXPECT_FALSE(app->m_uninstallLog.pendingCommit);
+    EXPECT_FALSE(app->m_uninstallLog.HasPendingChange());
 
     std::vector<std::string> expected = {"Preparing Installation...OK"};
     for (const auto& [path, kind] : files) {
@@ -211,7 +211,7 @@ TEST_F(NotificationHandler, FailureClosesThePendingEntryAndShowsTheCode) {
     const UninstallLogEntry* entry = Recorded(blocked);
     ASSERT_TRUE(entry);
     EXPECT_FALSE(entry->done);
-    EXPECT_FALSE(app->m_uninstallLog.pendingCommit);
+    EXPECT_FALSE(app->m_uninstallLog.HasPendingChange());
     const auto lines = page.LogLines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines.back(), "Copying File  \"" + blocked.string() + "\"...Failed");

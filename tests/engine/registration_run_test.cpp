@@ -61,7 +61,7 @@ TEST_F(RegistrationRun, RunsTheProgramAndTakesOnlyMinusTenForSuccess) {
         ASSERT_EQ(app->m_uninstallLog.entries.size(), 1u);
         EXPECT_EQ(app->m_uninstallLog.entries.back().kind, UninstallLogEntry::RegistrationRun);
         EXPECT_EQ(app->m_uninstallLog.entries.back().done, c.succeeded);
-        EXPECT_FALSE(app->m_uninstallLog.pendingCommit);
+        EXPECT_FALSE(app->m_uninstallLog.HasPendingChange());
         EXPECT_TRUE(app->m_instanceMutex.owned);
     }
 }
@@ -74,7 +74,7 @@ TEST_F(RegistrationRun, AProgramThatDoesNotStartIsAFailedRun) {
         EXPECT_FALSE(outcome.Succeeded());
         ASSERT_EQ(app->m_uninstallLog.entries.size(), 1u);
         EXPECT_FALSE(app->m_uninstallLog.entries.back().done);
-        EXPECT_FALSE(app->m_uninstallLog.pendingCommit);
+        EXPECT_FALSE(app->m_uninstallLog.HasPendingChange());
         EXPECT_TRUE(app->m_instanceMutex.owned);
     }
 }

@@ -14,11 +14,11 @@ namespace {
 
 class RepeatInstallation : public InstallationTest {
 protected:
-    std::map<std::uint32_t, int> LoggedKinds() const {
+    std::map<EntryKind, int> LoggedKinds() const {
         UninstallLog log;
         const fs::path file = InstalledLog();
         log.Read(&file);
-        std::map<std::uint32_t, int> kinds;
+        std::map<EntryKind, int> kinds;
         for (const auto& entry : log.previousEntries) {
             ++kinds[entry.kind];
         }
@@ -53,8 +53,9 @@ TEST_F(RepeatInstallation, AReinstallationKeepsTheUsersDataAndRunsTheRuntimeSetu
     // One entry per file and per step in the merged log, and no backup left behind.
     const auto kinds = LoggedKinds();
     EXPECT_EQ(kinds.at(UninstallLogEntry::File), kPayloadEntries - 6);
-    for (std::uint32_t kind = UninstallLogEntry::StartMenuShortcut; kind <= UninstallLogEntry::lastKind; ++kind) {
-        EXPECT_EQ(kinds.at(kind), 1) << kind;
+    for (std::uint32_t kind = KindNumber(UninstallLogEntry::StartMenuShortcut);
+         kind <= KindNumber(UninstallLogEntry::lastKind); ++kind) {
+        EXPECT_EQ(kinds.at(static_cast<EntryKind>(kind)), 1) << kind;
     }
     EXPECT_TRUE(fs::is_empty(machine.temp()));
     for (const auto& shortcut : {MenuFolder() / "Quillon 7.02b.desktop", MenuFolder() / "Uninstall Quillon.desktop",

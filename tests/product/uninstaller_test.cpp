@@ -94,8 +94,8 @@ protected:
         record(Kind::DirectXRuntime, "DirectX update...");
     }
 
-    void record(std::uint32_t kind, const fs::path& path, std::int32_t value = -1) {
-        log.entries.push_back({kind, path.string(), "", true, value, false});
+    void record(Kind kind, const fs::path& path, std::int32_t value = -1) {
+        log.entries.push_back({kind, path.string(), "", true, value, false, {}});
     }
 
     void write_log() { ASSERT_TRUE(log.Write(install / "Uninstall.ulog", install.string(), menu.string())); }

@@ -59,7 +59,7 @@ TEST_F(ChangeRecording, CreateFoldersRecordsOnlyTheFoldersItCreatedOutermostFirs
         EXPECT_TRUE(fs::is_directory(folder));
         ++entry;
     }
-    EXPECT_FALSE(log.pendingCommit);
+    EXPECT_FALSE(log.HasPendingChange());
 
     // All there now: nothing more to record.
     log.CreateFolders(product / "Lang");
@@ -93,12 +93,11 @@ TEST_F(ChangeRecording, AddFileRecordsAPendingEntryAndPutsAnExistingFileAside) {
     Put(copied, "old copied");
     ASSERT_FALSE(kernel::set_file_attributes(moved, kernel::file_attribute_readonly | kernel::file_attribute_hidden));
 
-    log.AddFile(fresh, 0, false);
-    EXPECT_TRUE(log.pendingCommit);
-    log.Complete(true);
-    log.AddFile(moved, 1, false);
-    log.Complete(true);
-    log.AddFile(copied, 3, true);
+    PendingChange writing = log.AddFile(fresh, 0, PreviousFile::MoveAside);
+    EXPECT_TRUE(log.HasPendingChange());
+    writing.Complete(true);
+    log.AddFile(moved, 1, PreviousFile::MoveAside).Complete(true);
+    const PendingChange copying = log.AddFile(copied, 3, PreviousFile::CopyAside);
 
     ASSERT_EQ(log.entries.size(), 3u);
     const auto& [freshEntry, movedEntry, copiedEntry] =
@@ -121,7 +120,7 @@ TEST_F(ChangeRecording, AddFileRecordsAPendingEntryAndPutsAnExistingFileAside) {
 
     // Copied: still in place, and the copy beside the other backup.
     EXPECT_FALSE(copiedEntry.done);
-    EXPECT_TRUE(log.pendingCommit);
+    EXPECT_TRUE(log.HasPendingChange());
     EXPECT_EQ(Content(copied), "old copied");
     ASSERT_FALSE(copiedEntry.backupPath.empty());
     EXPECT_EQ(Content(copiedEntry.backupPath), "old copied");
@@ -159,7 +158,7 @@ TEST_F(ChangeRecording, AddShortcutMovesThePreviousShortcutOfItsKindAside) {
     }
     const fs::path newMenu = machine.root() / "menu" / "Quillon 7";
 
-    log.AddShortcut(0, newMenu);
+    PendingChange making = log.AddShortcut(ShortcutKind::StartMenuMain, newMenu);
 
     ASSERT_EQ(log.entries.size(), 3u);  // two folders, then the shortcut
     EXPECT_TRUE(fs::is_directory(newMenu));
@@ -167,48 +166,76 @@ TEST_F(ChangeRecording, AddShortcutMovesThePreviousShortcutOfItsKindAside) {
     EXPECT_EQ(shortcut.kind, UninstallLogEntry::StartMenuShortcut);
     EXPECT_EQ(shortcut.path, "");
     EXPECT_FALSE(shortcut.done);
-    EXPECT_TRUE(log.pendingCommit);
+    EXPECT_TRUE(log.HasPendingChange());
     // The first previous entry of the kind is the one moved; the uninstall shortcut stays.
     EXPECT_FALSE(fs::exists(oldMenu / "main.desktop"));
     EXPECT_EQ(Content(shortcut.backupPath), "old main");
     EXPECT_EQ(Content(oldMenu / "uninstall.desktop"), "old uninstall");
 
     // No previous desktop shortcut: nothing to put aside.
-    log.Complete(true, (newMenu / "main.desktop").string());
-    log.AddShortcut(2, machine.home() / "Desktop");
+    making.Complete(true, (newMenu / "main.desktop").string());
+    const PendingChange desktop = log.AddShortcut(ShortcutKind::Desktop, machine.home() / "Desktop");
     EXPECT_EQ(log.entries.back().kind, UninstallLogEntry::DesktopShortcut);
     EXPECT_TRUE(log.entries.back().backupPath.empty());
     EXPECT_FALSE(log.entries.back().keepsPreviousFile);
 
-    EXPECT_THROW(log.AddShortcut(3, newMenu), std::invalid_argument);
+    EXPECT_THROW((void)log.AddShortcut(static_cast<ShortcutKind>(3), newMenu), std::invalid_argument);
 }
 
 TEST_F(ChangeRecording, CompleteClosesOnlyThePendingEntry) {
-    log.Complete(true, std::string("nothing recorded yet"));
+    PendingChange nothing;
+    nothing.Complete(true, std::string("nothing recorded yet"));
     EXPECT_TRUE(log.entries.empty());
 
-    log.AddDirectX();
-    log.Complete(true, std::string("DirectX 9.0c"));
-    EXPECT_FALSE(log.pendingCommit);
+    PendingChange directX = log.AddDirectX();
+    directX.Complete(true, std::string("DirectX 9.0c"));
+    EXPECT_FALSE(log.HasPendingChange());
     EXPECT_TRUE(log.entries.back().done);
     EXPECT_EQ(log.entries.back().path, "DirectX 9.0c");
 
     // A second completion of the same step changes nothing.
-    log.Complete(false, std::string("again"));
+    directX.Complete(false, std::string("again"));
     EXPECT_TRUE(log.entries.back().done);
     EXPECT_EQ(log.entries.back().path, "DirectX 9.0c");
 
-    log.AddRegistrationRun();
-    EXPECT_TRUE(log.pendingCommit);
-    log.Complete(false);
+    PendingChange registration = log.AddRegistrationRun();
+    EXPECT_TRUE(log.HasPendingChange());
+    registration.Complete(false);
     EXPECT_EQ(log.entries.back().kind, UninstallLogEntry::RegistrationRun);
     EXPECT_FALSE(log.entries.back().done);
     EXPECT_EQ(log.entries.back().path, "");
     EXPECT_EQ(log.entries.size(), 2u);
 }
 
+// Each handle closes its own entry, whatever was recorded after it; one that is dropped unfinished
+// (an early return, an exception) leaves its change failed; one whose entry a rollback has taken away
+// completes nothing.
+TEST_F(ChangeRecording, AHandleClosesItsOwnChangeOnlyAndFailsItWhenDropped) {
+    PendingChange file = log.AddFile(machine.root() / "app" / "a.dat", 0, PreviousFile::MoveAside);
+    {
+        PendingChange dropped = log.AddDirectX();
+        file.Complete(true);
+        EXPECT_TRUE(log.HasPendingChange());
+    }
+    EXPECT_FALSE(log.HasPendingChange());
+    ASSERT_EQ(log.entries.size(), 3u);  // the folder made for the file, the file, the runtime setup
+    EXPECT_TRUE(std::next(log.entries.begin())->done);
+    EXPECT_FALSE(log.entries.back().done);
+
+    PendingChange moved;
+    {
+        PendingChange open = log.AddRegistrationRun();
+        moved = std::move(open);
+    }
+    EXPECT_TRUE(log.HasPendingChange());
+    log.Rollback();
+    EXPECT_FALSE(log.HasPendingChange());
+    moved.Complete(true, std::string("after the rollback"));
+    EXPECT_TRUE(log.entries.empty());
+}
+
 TEST_F(ChangeRecording, WasInstalledBeforeAsksForADoneFileEntryWithTheExactPath) {
-    auto previous = [&](std::uint32_t kind, const std::string& path, bool done) {
+    auto previous = [&](EntryKind kind, const std::string& path, bool done) {
         UninstallLogEntry entry;
         entry.kind = kind;
         entry.path = path;

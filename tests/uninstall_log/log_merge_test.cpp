@@ -43,7 +43,7 @@ void ReferenceMerge(std::list<UninstallLogEntry>& previous, std::list<UninstallL
     while (!previous.empty()) {
         auto old = std::prev(previous.end());
         const bool matched = std::any_of(current.begin(), current.end(), [&](const UninstallLogEntry& e) {
-            return e.kind == old->kind && (e.kind > 1 || SameItem(e.path, old->path));
+            return e.kind == old->kind && (KindNumber(e.kind) > 1 || SameItem(e.path, old->path));
         });
         if (matched) {
             previous.erase(old);
@@ -79,8 +79,7 @@ TEST(LogMerge, GivesTheSameResultAsAPlainScan) {
             const int count = static_cast<int>(random() % 8);
             for (int i = 0; i < count; ++i) {
                 UninstallLogEntry e;
-                e.kind = random() % 3 == 0 ? static_cast<std::uint32_t>(random() % 8)
-                                           : static_cast<std::uint32_t>(random() % 2);
+                e.kind = static_cast<EntryKind>(random() % 3 == 0 ? random() % 8 : random() % 2);
                 e.path = paths[random() % paths.size()];
                 e.value = static_cast<int>(list->size());
                 list->push_back(e);

@@ -1,3 +1,4 @@
+#include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/kernel/file_attributes.hpp"
 #include "platform/registry/key.hpp"
 #include "platform/registry/privilege_check.hpp"
@@ -12,8 +13,11 @@
 
 #include <boost/filesystem.hpp>
 
+#include <algorithm>
 #include <fstream>
+#include <regex>
 #include <sstream>
+#include <vector>
 
 namespace fs = boost::filesystem;
 namespace kernel = platform::kernel;
@@ -38,7 +42,7 @@ bool IsEmptyFolder(const fs::path& folder) {
     return fs::is_directory(folder) && fs::directory_iterator(folder) == fs::directory_iterator();
 }
 
-UninstallLogEntry PreviousEntry(std::uint32_t kind, const fs::path& path) {
+UninstallLogEntry PreviousEntry(EntryKind kind, const fs::path& path) {
     UninstallLogEntry entry;
     entry.kind = kind;
     entry.path = path.string();
@@ -78,19 +82,19 @@ protected:
 
     // What the extraction does for one file: record it, write it, close the entry.
     void WriteFile(const fs::path& file, std::int32_t kind, bool copyBackup, const std::string& content) {
-        log.AddFile(file, kind, copyBackup);
+        PendingChange change = log.AddFile(file, kind, copyBackup ? PreviousFile::CopyAside : PreviousFile::MoveAside);
         Put(file, content);
-        log.Complete(true);
+        change.Complete(true);
     }
 
     // What the shortcut step does.
-    void MakeShortcut(int which, const fs::path& folder, const std::string& name, bool succeeds) {
-        log.AddShortcut(which, folder);
+    void MakeShortcut(ShortcutKind which, const fs::path& folder, const std::string& name, bool succeeds) {
+        PendingChange change = log.AddShortcut(which, folder);
         if (succeeds) {
             Put(folder / name, "new shortcut");
-            log.Complete(true, (folder / name).string());
+            change.Complete(true, (folder / name).string());
         } else {
-            log.Complete(false);
+            change.Complete(false);
         }
     }
 
@@ -100,15 +104,13 @@ protected:
         WriteFile(product / "Lang" / "fr.so", 0, false, "new language");
         WriteFile(shared / "replaced.dat", 3, false, "new replaced");
         // A shared file that exists is kept: only copied aside, recorded as done, never written.
-        log.AddFile(shared / "kept.dat", 3, true);
-        log.entries.back().keepsPreviousFile = true;
-        log.Complete(true);
+        log.AddFile(shared / "kept.dat", 3, PreviousFile::Keep).Complete(true);
         WriteFile(shared / "refreshed.dat", 0, true, "new refreshed, longer than before");
         ASSERT_FALSE(kernel::set_file_attributes(product / "quillon", kernel::file_attribute_readonly));
 
-        MakeShortcut(0, menu, "Quillon 7.desktop", true);
-        MakeShortcut(1, menu, "Uninstall Quillon.desktop", false);
-        MakeShortcut(2, desktop, "Quillon 7.desktop", true);
+        MakeShortcut(ShortcutKind::StartMenuMain, menu, "Quillon 7.desktop", true);
+        MakeShortcut(ShortcutKind::StartMenuUninstall, menu, "Uninstall Quillon.desktop", false);
+        MakeShortcut(ShortcutKind::Desktop, desktop, "Quillon 7.desktop", true);
     }
 
     const fs::path opt = machine.root() / "opt";
@@ -142,16 +144,15 @@ TEST_F(Rollback, GivesBackTheMachineAsItWasBeforeTheRun) {
         auto created = reg::Key::create(reg::hive::local_machine, kProductKeyPath);
         ASSERT_TRUE(created);
         ASSERT_EQ(created->disposition == reg::disposition::opened_existing_key, c.keyExisted);
-        log.AddRegistryKey(c.keyExisted ? &created->key : nullptr);
+        PendingChange keyChange = log.AddRegistryKey(c.keyExisted ? &created->key : nullptr);
         ASSERT_EQ(log.entries.back().backupPath.empty(), !c.keyExisted);
         ASSERT_FALSE(created->key.set_string("DisplayName", "Quillon 7.02b"));
         if (c.keyExisted) {
             ASSERT_FALSE(created->key.delete_tree("Sub"));
         }
         ASSERT_FALSE(created->key.create("New")->key.set_dword("x", 1));
-        log.Complete(true);
-        log.AddRegistrationRun();
-        log.Complete(false);
+        keyChange.Complete(true);
+        log.AddRegistrationRun().Complete(false);
         ASSERT_FALSE(test_support::same_machine(before, machine.snapshot()));
 
         log.Rollback();
@@ -187,16 +188,13 @@ TEST_F(Rollback, KeepsWhatCouldNotBePutAside) {
     ASSERT_FALSE(old.set_string("DisplayName", "Quillon 7.01"));
     const auto before = machine.snapshot();
 
-    log.AddFile(shared / "replaced.dat", 3, false);
-    log.Complete(false);
-    log.AddFile(shared / "kept.dat", 3, true);
-    log.Complete(true);
-    MakeShortcut(2, desktop, "Quillon 7.desktop", false);
-    log.AddRegistryKey(&old);
-    log.Complete(true);
+    log.AddFile(shared / "replaced.dat", 3, PreviousFile::MoveAside).Complete(false);
+    log.AddFile(shared / "kept.dat", 3, PreviousFile::CopyAside).Complete(true);
+    MakeShortcut(ShortcutKind::Desktop, desktop, "Quillon 7.desktop", false);
+    log.AddRegistryKey(&old).Complete(true);
     for (const auto& entry : log.entries) {
         EXPECT_TRUE(entry.backupPath.empty());
-        EXPECT_TRUE(entry.keepsPreviousFile) << entry.kind << " " << entry.path;
+        EXPECT_TRUE(entry.keepsPreviousFile) << KindNumber(entry.kind) << " " << entry.path;
     }
 
     log.Rollback();
@@ -205,6 +203,41 @@ TEST_F(Rollback, KeepsWhatCouldNotBePutAside) {
     EXPECT_EQ(Content(shared / "replaced.dat"), "old replaced");
     EXPECT_EQ(Content(desktop / "Quillon 7.desktop"), "old desktop shortcut");
     EXPECT_EQ(*reg::Key::open(reg::hive::local_machine, kProductKeyPath)->query_string("DisplayName"), "Quillon 7.01");
+}
+
+// The administrator's log says what was put aside and back, and every backup or undo step that failed,
+// with its path and the system's reason, though the rollback itself reports nothing.
+TEST_F(Rollback, WritesEachBackupAndUndoStepToTheDiagnosticLog) {
+    const fs::path logFile = machine.folder() / "diagnostic.log";
+    ASSERT_FALSE(platform::diagnostics::open_log(logFile));
+    {
+        test_support::scoped_env noTemp("TMPDIR", (machine.folder() / "no such folder").c_str());
+        log.AddFile(shared / "replaced.dat", 3, PreviousFile::MoveAside).Complete(false);
+    }
+    WriteFile(shared / "refreshed.dat", 0, true, "new refreshed");
+    WriteFile(product / "Lang" / "fr.so", 0, false, "new language");
+    Put(product / "Lang" / "foreign.txt", "someone else's");
+    log.Rollback();
+    platform::diagnostics::close_log();
+
+    std::vector<std::string> lines;
+    std::istringstream text(Content(logFile));
+    for (std::string line; std::getline(text, line);) {
+        lines.push_back(line);
+    }
+    const auto logged = [&lines](const std::string& pattern) {
+        const std::regex wanted(".*" + pattern);
+        return std::any_of(lines.begin(), lines.end(),
+                           [&wanted](const std::string& line) { return std::regex_match(line, wanted); });
+    };
+    const std::string lang = (product / "Lang").string();
+    const std::string refreshed = (shared / "refreshed.dat").string();
+    EXPECT_TRUE(logged("Backup failed: " + (shared / "replaced.dat").string() + ": .+")) << Content(logFile);
+    EXPECT_TRUE(logged("Backup made: " + refreshed + " copied to " + machine.temp().string() + "/vn.*"));
+    EXPECT_TRUE(logged("Backup restored: " + refreshed + " from .*"));
+    EXPECT_TRUE(logged("File deleted: " + lang + "/fr.so"));
+    EXPECT_TRUE(logged("Removing the folder failed: " + lang + ": .+")) << Content(logFile);
+    EXPECT_FALSE(logged("Folder removed: " + product.string()));  // it still holds Lang
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ protected:
 
     static UninstallLogEntry Entry(std::uint32_t kind, std::string path, bool done = true, int value = -1) {
         UninstallLogEntry e;
-        e.kind = kind;
+        e.kind = static_cast<EntryKind>(kind);
         e.path = std::move(path);
         e.done = done;
         e.value = value;
@@ -80,7 +80,8 @@ TEST_F(UninstallLogFile, WritesTheExactFileImage) {
     auto expected = Header("Quillon 7.02b");
     expected.push_back("0000:00ff:1 -- " + (dir / "install").string());
     expected.push_back("0001:0103:1 -- " + (dir / "install/q.bin").string());
-    expected.push_back("0002:05ff:1 -- HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon 7");
+    expected.push_back(
+        "0002:05ff:1 -- HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillon 7");
     expected.push_back("0003:06ff:0 -- HKEY_CLASSES_ROOT\\...");
     EXPECT_EQ(test_support::read_file(log), Utf16File(expected));
     EXPECT_EQ(kernel::file_attributes(log), 0x2021u);
@@ -104,7 +105,9 @@ TEST_F(UninstallLogFile, ReadsBackWhatItWrote) {
         EXPECT_EQ(entry.kind, written->kind);
         EXPECT_EQ(entry.value, written->value);
         EXPECT_EQ(entry.done, written->done);
-        EXPECT_EQ(entry.path, entry.kind == 5 || entry.kind == 6 ? "" : written->path);
+        EXPECT_EQ(entry.path, entry.kind == EntryKind::UninstallKey || entry.kind == EntryKind::RegistrationRun
+                                  ? ""
+                                  : written->path);
         ++written;
     }
 }
@@ -151,10 +154,17 @@ TEST_F(UninstallLogFile, MalformedLinesStopTheReadingAndKeepWhatCameBefore) {
         const char* line;
         std::size_t entries;
     } cases[] = {
-        {"0001:0101:1 -- /b", 2},       {"12345:0101:0 -- /b", 2},   {"  7 : 01ff : 1 -- /b", 2},
-        {"0001:0801:1 -- /b", 1},       {"-001:0101:1 -- /b", 1},    {"0001:0101:2 -- /b", 1},
-        {"0001:0101:1 - /b", 1},        {"0001:0101:1 --/b", 1},     {"0001:zz:1 -- /b", 1},
-        {"   ", 1},                     {"0001:0101", 1},
+        {"0001:0101:1 -- /b", 2},
+        {"12345:0101:0 -- /b", 2},
+        {"  7 : 01ff : 1 -- /b", 2},
+        {"0001:0801:1 -- /b", 1},
+        {"-001:0101:1 -- /b", 1},
+        {"0001:0101:2 -- /b", 1},
+        {"0001:0101:1 - /b", 1},
+        {"0001:0101:1 --/b", 1},
+        {"0001:zz:1 -- /b", 1},
+        {"   ", 1},
+        {"0001:0101", 1},
     };
     for (const auto& c : cases) {
         auto lines = Header("Quillon 7.01");
@@ -230,7 +240,7 @@ TEST_F(UninstallLogFile, MergeKeepsOneEntryPerThing) {
     ASSERT_TRUE(record.Write(log, "", ""));
     std::vector<std::string> paths;
     for (const auto& e : record.entries) {
-        paths.push_back(std::to_string(e.kind) + " " + e.path + " " + std::to_string(e.value));
+        paths.push_back(std::to_string(KindNumber(e.kind)) + " " + e.path + " " + std::to_string(e.value));
     }
     const std::vector<std::string> expected = {
         "0 " + (dir / "install").string() + " -1",
@@ -276,7 +286,7 @@ TEST_F(UninstallLogFile, IndexesPastFourDigitsGrow) {
     UninstallLog record;
     for (int i = 0; i < 10001; ++i) {
         record.entries.push_back(Entry(7, ""));
-        record.entries.back().kind = 1;
+        record.entries.back().kind = EntryKind::File;
         record.entries.back().path = "/f" + std::to_string(i);
     }
     ASSERT_TRUE(record.Write(log, "", ""));

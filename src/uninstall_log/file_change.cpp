@@ -1,0 +1,69 @@
+#include "uninstall_log/file_change.hpp"
+
+#include "platform/kernel/file_attributes.hpp"
+#include "platform/kernel/file_operations.hpp"
+#include "platform/shell/change_notify.hpp"
+#include "uninstall_log/backups.hpp"
+#include "uninstall_log/same_item.hpp"
+#include "uninstall_log/undo_notes.hpp"
+
+#include <boost/filesystem/operations.hpp>
+
+namespace fs = boost::filesystem;
+namespace kernel = platform::kernel;
+namespace shcne = platform::shell::shcne;
+
+namespace {
+
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a == b) {
+        return true;
+    }
+    const auto item = ExistingItem(a);
+    return item && item == ExistingItem(b);
+}
+
+}  // namespace
+
+void UndoWrittenFile(const UninstallLogEntry& entry, const std::string& origin) {
+    const bool isPreviousFile = entry.keepsPreviousFile && !origin.empty() && SameFile(entry.path, origin);
+    if (!entry.path.empty() && !isPreviousFile) {
+        kernel::set_file_attributes(entry.path, kernel::file_attribute_normal);
+        if (const std::error_code failure = kernel::delete_file(entry.path)) {
+            NoteUndoFailure("Deleting the file", entry.path, failure);
+        } else {
+            NoteUndoStep("File deleted", entry.path);
+            platform::shell::change_notify(shcne::delete_item, entry.path);
+        }
+    } else if (isPreviousFile) {
+        NoteUndoStep("File left as it was before the run", entry.path);
+    }
+    if (entry.backupPath.empty()) {
+        return;
+    }
+    if (entry.keepsPreviousFile) {
+        DiscardBackup(entry.backupPath);  // a copy of a file that never left
+    } else if (!origin.empty() && RestoreBackup(entry.backupPath, origin)) {
+        platform::shell::change_notify(shcne::create, origin);
+    }
+}
+
+PendingChange UninstallLog::AddFile(const fs::path& path, std::int32_t value, PreviousFile previous) {
+    CreateFolders(path.parent_path());
+    UninstallLogEntry& entry = Append(UninstallLogEntry::File, path.string(), value);
+    entry.undo = [](const UninstallLogEntry& written) { UndoWrittenFile(written, written.path); };
+    PendingChange change = Open(entry);
+
+    boost::system::error_code error;
+    const fs::file_status status = fs::symlink_status(path, error);
+    if (status.type() == fs::file_not_found) {
+        return change;
+    }
+    // Something the run did not write is there. A folder is never put aside (the write fails on it
+    // anyway); a file the backup cannot take stays where it is, and the rollback must respect both.
+    if (status.type() != fs::directory_file) {
+        entry.backupPath = MakeBackup(&path, previous != PreviousFile::MoveAside);
+    }
+    entry.keepsPreviousFile = entry.backupPath.empty() || previous == PreviousFile::Keep;
+    return change;
+}
