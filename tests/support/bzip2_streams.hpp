@@ -44,7 +44,8 @@ public:
     }
     void put(std::uint64_t value, unsigned count) {
         for (unsigned i = count; i-- > 0;) {
-            m_bits.push_back((value >> i & 1) != 0 ? '1' : '0');
+            // Bits above the value's 64 are zeros (a count may ask for long runs of padding).
+            m_bits.push_back(i < 64 && (value >> i & 1) != 0 ? '1' : '0');
         }
     }
     void put(const bit_string& other, std::size_t from, std::size_t to) {
