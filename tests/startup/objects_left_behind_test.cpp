@@ -2,6 +2,7 @@
 // whether start-up lets it through or refuses it, nothing of it stays under R/run.
 #include "platform/sync/object_namespace.hpp"
 #include "startup/install_app.hpp"
+#include "support/named_object_files.hpp"
 
 #include "startup_probe.hpp"
 #include "support/sandbox_machine.hpp"
@@ -31,16 +32,6 @@ protected:
     }
 };
 
-std::vector<std::string> ObjectFiles() {
-    std::vector<std::string> names;
-    boost::system::error_code error;
-    for (fs::directory_iterator it(platform::sync::objects_folder(), error), end; !error && it != end;
-         it.increment(error)) {
-        names.push_back(it->path().filename().string());
-    }
-    return names;
-}
-
 TEST_F(ObjectsLeftBehind, NeitherByAnInstallerThatStartedNorByOneThatWasRefused) {
     const fs::path lock = machine.root() / "run/lock";
     EXPECT_EQ(RunInstallerStartUp(), 0);
@@ -49,10 +40,10 @@ TEST_F(ObjectsLeftBehind, NeitherByAnInstallerThatStartedNorByOneThatWasRefused)
     {
         CInstallApp first;
         ASSERT_TRUE(first.m_instanceMutex.TryAcquire());
-        const std::vector<std::string> ownMutex = ObjectFiles();
+        const std::vector<std::string> ownMutex = test_support::named_object_files();
         ASSERT_EQ(ownMutex.size(), 1u);
         EXPECT_EQ(RunInstallerStartUp(), 3);  // another installer runs
-        EXPECT_EQ(ObjectFiles(), ownMutex);
+        EXPECT_EQ(test_support::named_object_files(), ownMutex);
     }
     EXPECT_TRUE(fs::is_empty(lock));
 }
