@@ -112,7 +112,9 @@ std::streamsize archive_writer::write_entry(const char* bytes, std::streamsize c
 
     if (m_entry_remaining == 0) {
         if (!m_entry_skipped) {
-            // Closing reports nothing; reading the file back is what proves it was stored.
+            // A write that fails at the flush fails this entry; closing reports nothing, and reading
+            // the file back is what proves it was stored.
+            m_output->flush();
             m_output.reset();
             if (m_target.stored_crc32(entry) != entry.crc) {
                 throw compress_failure(compress_errc::invalid_checksum);

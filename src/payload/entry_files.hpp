@@ -34,7 +34,8 @@ inline constexpr std::uint8_t users_folder_ace_flags = 3;  // objects and contai
 // created, recorded folders on the way get their access opened, and the file is opened for writing
 // (created or truncated) in the secure sharing mode, never through a symbolic link. A folder that
 // cannot be created throws boost::filesystem::filesystem_error; a file that cannot be opened throws
-// file_error. The stream throws std::system_error when a write fails.
+// file_error. The stream is buffered: its flush writes out what it holds, and it throws
+// std::system_error when a write fails.
 std::unique_ptr<std::ostream> open_entry_output(const boost::filesystem::path& destination, access_folder_list& access);
 
 // Clears the read-only attribute of an existing regular file. A symbolic link is left alone: its
@@ -45,8 +46,8 @@ void make_writable(const boost::filesystem::path& path) noexcept;
 // one of its existing ancestors. Each is tried once; a failed grant is not retried. Never fails.
 void open_folder_access(const boost::filesystem::path& folder, access_folder_list& access) noexcept;
 
-// The CRC-32 of the file's content on disk, read in blocks of 4096 bytes in the secure sharing
-// mode. Throws file_error when it cannot be opened or read.
+// The CRC-32 (the common one, as Boost's crc_32_type) of the file's content on disk, read in the
+// secure sharing mode. Throws file_error when it cannot be opened or read.
 std::uint32_t file_crc32(const boost::filesystem::path& path);
 
 // file_crc32 again after each sharing violation (another opener is writing the file), `retries`

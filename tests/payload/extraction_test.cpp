@@ -394,6 +394,19 @@ TEST_F(Extraction, ChecksumReadingWaitsForAWriterToFinish) {
     EXPECT_THROW(payload::file_crc32_retrying(file, 2, std::chrono::milliseconds(1)), payload::file_error);
 }
 
+TEST_F(Extraction, ChecksumOfAFileIsTheCrc32OfItsBytesAtEverySize) {
+    // Sizes around the reads' block size, where a block boundary could lose or repeat bytes.
+    std::mt19937 random(7);
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{4095}, std::size_t{262143},
+                                   std::size_t{262144}, std::size_t{262145}, std::size_t{700001}}) {
+        std::string content(size, '\0');
+        std::generate(content.begin(), content.end(), [&random] { return static_cast<char>(random()); });
+        const fs::path file = machine.folder() / ("sized-" + std::to_string(size) + ".dat");
+        fs::ofstream(file, std::ios::binary) << content;
+        EXPECT_EQ(payload::file_crc32(file), vnpack::crc32_of(content)) << size << " bytes";
+    }
+}
+
 TEST(ExtractionFailure, ConvertsEveryKindOfFailureToOneCode) {
     using payload::compress_errc;
     namespace bs = boost::system;

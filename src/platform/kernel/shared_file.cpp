@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string_view>
 
@@ -59,23 +60,73 @@ unique_fd open_shared_file(const boost::filesystem::path& path, file_access acce
     return fd;
 }
 
-std::streamsize file_output_buf::xsputn(const char* bytes, std::streamsize count) {
-    if (const int error_number = write_all(m_fd.get(), std::string_view(bytes, static_cast<std::size_t>(count)))) {
+file_output_buf::file_output_buf(unique_fd fd, boost::filesystem::path path, std::size_t buffer_size)
+    : m_fd(std::move(fd)), m_path(std::move(path)), m_buffer(buffer_size) {
+    if (!m_buffer.empty()) {
+        setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+    }
+}
+
+file_output_buf::~file_output_buf() {
+    if (pbase() != pptr()) {
+        (void)write_all(m_fd.get(), std::string_view(pbase(), static_cast<std::size_t>(pptr() - pbase())));
+    }
+}
+
+void file_output_buf::write_out(const char* bytes, std::size_t count) {
+    if (const int error_number = write_all(m_fd.get(), std::string_view(bytes, count))) {
         if (!m_path.empty()) {
             diagnostics::note_failure("writing", m_path, error_number);
         }
         throw std::system_error(fail_with(win32_from_errno(error_number)), "cannot write the file");
     }
+}
+
+void file_output_buf::write_buffered() {
+    const auto count = static_cast<std::size_t>(pptr() - pbase());
+    // Emptied first: bytes that failed to go out are not offered again by a later write.
+    setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+    if (count > 0) {
+        write_out(m_buffer.data(), count);
+    }
+}
+
+std::streamsize file_output_buf::xsputn(const char* bytes, std::streamsize count) {
+    const auto size = static_cast<std::size_t>(count);
+    if (size <= static_cast<std::size_t>(epptr() - pptr())) {
+        std::copy_n(bytes, size, pptr());
+        pbump(static_cast<int>(count));
+        return count;
+    }
+    if (!m_buffer.empty()) {
+        write_buffered();
+        if (size < m_buffer.size()) {
+            std::copy_n(bytes, size, pptr());
+            pbump(static_cast<int>(count));
+            return count;
+        }
+    }
+    write_out(bytes, size);
     return count;
 }
 
 file_output_buf::int_type file_output_buf::overflow(int_type c) {
+    if (!m_buffer.empty()) {
+        write_buffered();
+    }
     if (traits_type::eq_int_type(c, traits_type::eof())) {
         return traits_type::not_eof(c);
     }
     const char byte = traits_type::to_char_type(c);
     xsputn(&byte, 1);
     return c;
+}
+
+int file_output_buf::sync() {
+    if (!m_buffer.empty()) {
+        write_buffered();
+    }
+    return 0;
 }
 
 std::size_t file_input_buf::read_fully(char* bytes, std::size_t count) {

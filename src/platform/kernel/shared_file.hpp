@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <streambuf>
 #include <system_error>
+#include <vector>
 
 namespace platform::kernel {
 
@@ -24,23 +25,32 @@ enum class file_access { read, write };
 // descriptor and `error` set (the thread's last error too) on failure.
 unique_fd open_shared_file(const boost::filesystem::path& path, file_access access, std::error_code& error);
 
-// An unbuffered output stream buffer over an owned descriptor: every write reaches the file at once,
-// so a full disk is seen at the write that met it. A failed write throws std::system_error with the
-// Win32 code; a stream with badbit in its exceptions passes that exception on unchanged. Given the
-// file's path, a failed write is also noted in the diagnostic log with the system's own error text,
-// which the Win32 code no longer carries.
+// An output stream buffer over an owned descriptor. Unbuffered (the default), every write reaches
+// the file at once, so a full disk is seen at the write that met it; with a buffer, bytes reach the
+// file in large writes and at sync (the stream's flush), which the writer calls before it takes the
+// file as written. A failed write throws std::system_error with the Win32 code; a stream with badbit
+// in its exceptions passes that exception on unchanged. Given the file's path, a failed write is also
+// noted in the diagnostic log with the system's own error text, which the Win32 code no longer
+// carries. Bytes still buffered at destruction are written as far as they go, without a report.
 class file_output_buf : public std::streambuf {
 public:
-    explicit file_output_buf(unique_fd fd, boost::filesystem::path path = {})
-        : m_fd(std::move(fd)), m_path(std::move(path)) {}
+    explicit file_output_buf(unique_fd fd, boost::filesystem::path path = {}, std::size_t buffer_size = 0);
+    ~file_output_buf() override;
+    file_output_buf(const file_output_buf&) = delete;
+    file_output_buf& operator=(const file_output_buf&) = delete;
 
 protected:
     std::streamsize xsputn(const char* bytes, std::streamsize count) override;
     int_type overflow(int_type c) override;
+    int sync() override;
 
 private:
+    void write_out(const char* bytes, std::size_t count);
+    void write_buffered();
+
     unique_fd m_fd;
     boost::filesystem::path m_path;
+    std::vector<char> m_buffer;
 };
 
 // The reading counterpart: an unbuffered input stream buffer over an owned descriptor. sgetn reads

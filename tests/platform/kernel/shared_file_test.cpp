@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <istream>
+#include <ostream>
 #include <iterator>
 
 namespace kernel = platform::kernel;
@@ -66,5 +67,43 @@ TEST(FileInputBuf, AFailedReadThrowsTheWin32Code) {
     } catch (const std::system_error& failure) {
         EXPECT_EQ(failure.code(), kernel::make_win32_error(kernel::win32_from_errno(EISDIR)));
         EXPECT_EQ(kernel::last_error(), kernel::win32_from_errno(EISDIR));
+    }
+}
+
+TEST(FileOutputBuf, BufferedWritesOfEverySizeReachTheFileInOrder) {
+    scratch_folder scratch;
+    std::string expected;
+    {
+        std::error_code error;
+        auto fd = kernel::open_shared_file(scratch / "data", kernel::file_access::write, error);
+        ASSERT_TRUE(fd) << error.message();
+        kernel::file_output_buf output(std::move(fd), {}, 16);
+        std::ostream stream(&output);
+        // Pieces that fit, fill the buffer exactly, cross it, and exceed it; single characters too.
+        for (const std::size_t size : {3, 13, 20, 1, 16, 40, 5}) {
+            const std::string piece(size, static_cast<char>('a' + expected.size() % 26));
+            stream.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+            expected += piece;
+        }
+        stream.put('!');
+        expected += '!';
+        ASSERT_TRUE(stream.flush());
+        EXPECT_EQ(test_support::read_file(scratch / "data"), expected);
+        stream << "tail";
+        expected += "tail";
+    }  // what is left goes out when the buffer is destroyed
+    EXPECT_EQ(test_support::read_file(scratch / "data"), expected);
+}
+
+TEST(FileOutputBuf, AWriteThatFailsAtTheFlushThrowsTheWin32Code) {
+    kernel::file_output_buf output(kernel::unique_fd(::open("/dev/full", O_WRONLY | O_CLOEXEC)), {}, 4096);
+    std::ostream stream(&output);
+    stream.exceptions(std::ios::failbit | std::ios::badbit);
+    stream << "held in the buffer";  // nothing written yet
+    try {
+        stream.flush();
+        FAIL() << "a full device took the bytes";
+    } catch (const std::system_error& failure) {
+        EXPECT_EQ(failure.code(), kernel::make_win32_error(kernel::win32_from_errno(ENOSPC)));
     }
 }
