@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <istream>
-#include <ostream>
 #include <iterator>
+#include <ostream>
 
 namespace kernel = platform::kernel;
 using test_support::scratch_folder;
