@@ -1,7 +1,7 @@
 // Compresses one bzip2 stream whose first blocks end early, after a growing amount of input, and
 // whose later blocks are full. A decoder that works on several blocks at once then has its first
 // bytes after a few milliseconds while it decodes the larger blocks. Any decoder reads the same
-// bytes, the header still names the block size, and the stream is hardly larger.
+// bytes and the header still names the block size; the short blocks compress a little less well.
 #pragma once
 
 #include <bzlib.h>
