@@ -1,11 +1,13 @@
 // Measures the extraction against the reference decompressor. One run on a generated payload
-// (about 28.8 MB unpacked), each side the best of three rounds, prints:
+// (about 28.8 MB unpacked, packed as the packer packs the product's: short first blocks, then full
+// ones), each side the best of three rounds, prints:
 //   - the wall time of extract_payload (decompress, write every file, read it back, check its
 //     CRC-32) divided by that of "bzip2 -dc" on the same stream writing to a file; the target is at
 //     most 0.75;
 //   - the time of "lbzip2 -d" divided by that of "bzip2 -dc": what the machine's processors can do;
-//   - the longest pause between two notifications of all rounds, which bounds how long the window
-//     waits for its messages to be dispatched; the target is under 50 ms.
+//   - the longest pause between two notifications of all rounds, the first (cold) one included,
+//     which bounds how long the window waits for its messages to be dispatched; the target is under
+//     50 ms.
 //
 //   extract_bench [--small]    (--small: a tenth of the size, for a quick look)
 #include "payload/extraction.hpp"

@@ -1,6 +1,7 @@
 // Packs the manifest's files into the payload: the archive (index, then every file's bytes)
-// compressed as one bzip2 stream. The index comes first but needs every file's size and CRC-32, so
-// each file is read twice, in blocks: nothing is ever held whole in memory.
+// compressed as one bzip2 stream whose first blocks are short (see ramped_bzip2_writer.hpp). The
+// index comes first but needs every file's size and CRC-32, so each file is read twice, in blocks:
+// nothing is ever held whole in memory.
 #pragma once
 
 #include "manifest.hpp"
