@@ -61,6 +61,9 @@ void block_decoding_pool::work() {
             m_queue.pop_front();
         }
         std::vector<char> output = m_outputs->take();
+        // Room for the largest block kept, so that the buffer never moves while it fills: a move
+        // would hold two copies at once, and the memory would follow the largest block met.
+        output.reserve(m_output_limit);
         bool oversized = false;
         auto outcome = block_task::outcome::failed;
         try {

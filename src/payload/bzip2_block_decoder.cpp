@@ -1,5 +1,6 @@
 #include "payload/bzip2_block_decoder.hpp"
 
+#include "payload/bzip2_block_splitter.hpp"
 #include "payload/bzip2_magic.hpp"
 
 #include <bzlib.h>
@@ -143,6 +144,11 @@ bool bzip2_block_decoder::decode(const bzip2_block_bits& block, int level, const
         return false;
     }
     m_framed.clear();
+    // Any block with the stream's header and end around it, so that the buffer never moves.
+    constexpr std::size_t framing_bytes = 32;
+    m_framed.reserve(
+        std::max(static_cast<std::size_t>(bzip2_block_splitter::longest_block_bytes(level)), block.bytes.size()) +
+        framing_bytes);
     bit_appender framed(m_framed);
     framed.put(stream_header | static_cast<unsigned>('0' + level), 32);
     framed.put_bits(block.bytes, block.first_bit, block.bit_count);

@@ -32,6 +32,10 @@ std::uint64_t bzip2_block_splitter::longest_block_bits(int level) {
     return (static_cast<std::uint64_t>(level) * 100000 + 2) * 20 + 400000;
 }
 
+std::uint64_t bzip2_block_splitter::longest_block_bytes(int level) {
+    return longest_block_bits(level) / 8 + 2;
+}
+
 bzip2_span bzip2_block_splitter::next() {
     while (m_ready.empty()) {
         if (m_state == state::done) {
@@ -64,6 +68,8 @@ void bzip2_block_splitter::read_stream_header() {
     }
     m_stream_seen = true;
     m_level = *level_of_header(std::span(m_buffer).subspan(m_stream_start - m_base));
+    // A block and the reads around it fit without the buffer moving.
+    m_buffer.reserve(static_cast<std::size_t>(longest_block_bytes(m_level) + 3 * read_size));
     const std::uint64_t first = (m_stream_start + header_bytes) * 8;
     m_in_block = false;
     if (read_bits(m_buffer, first - 8 * m_base, bzip2_magic_bits) == bzip2_end_magic) {
@@ -134,8 +140,11 @@ void bzip2_block_splitter::reached_end_marker(std::uint64_t bit) {
 void bzip2_block_splitter::emit_block(std::uint64_t end_bit) {
     bzip2_span block;
     block.what = bzip2_span::kind::block;
-    block.bits = bzip2_block_bits::cut(m_buffer, m_block_start - 8 * m_base, end_bit - 8 * m_base,
-                                       m_buffers != nullptr ? m_buffers->take() : std::vector<std::uint8_t>{});
+    std::vector<std::uint8_t> storage = m_buffers != nullptr ? m_buffers->take() : std::vector<std::uint8_t>{};
+    // Room for any block of this size, reserved but untouched: the buffer never moves (see
+    // longest_block_bytes).
+    storage.reserve(longest_block_bytes(m_level));
+    block.bits = bzip2_block_bits::cut(m_buffer, m_block_start - 8 * m_base, end_bit - 8 * m_base, std::move(storage));
     block.level = m_level;
     block.at_block_marker = m_block_at_marker;
     m_ready.push_back(std::move(block));

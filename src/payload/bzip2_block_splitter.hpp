@@ -41,6 +41,10 @@ public:
 
     // More bits than any block of that block size can take in practice.
     static std::uint64_t longest_block_bits(int level);
+    // Those bits in bytes, as buffers reserve them. A buffer that grows moves and holds two copies
+    // for a moment, and one that grows with the largest block met makes the memory follow the
+    // payload's length; a reservation is address space, not memory, until it is written.
+    static std::uint64_t longest_block_bytes(int level);
 
 private:
     enum class state { stream_header, blocks, done };

@@ -38,9 +38,13 @@ void held_back_delivery::finish() {
 }
 
 void held_back_delivery::recycle(std::vector<char>&& buffer) {
-    // The copies of tails are not worth keeping; a block's buffer is.
+    // A block's buffer goes back for the next block; a tail's is kept for the next tail, so that
+    // the copies do not allocate afresh with every block.
     if (buffer.capacity() > 2 * m_held_back) {
         m_buffers->give_back(std::move(buffer));
+    } else if (buffer.capacity() > m_spare_tail.capacity()) {
+        buffer.clear();
+        m_spare_tail = std::move(buffer);
     }
 }
 
@@ -49,8 +53,10 @@ void held_back_delivery::keep_small() {
     if (m_queued.empty() || (m_queued.size() == 1 && m_queued.front().capacity() <= 2 * m_held_back)) {
         return;
     }
-    std::vector<char> tail;
-    tail.reserve(m_queued_bytes);
+    std::vector<char> tail = std::move(m_spare_tail);
+    m_spare_tail = {};
+    tail.clear();
+    tail.reserve(std::max(m_queued_bytes, m_held_back));
     for (auto& queued : m_queued) {
         tail.insert(tail.end(), queued.begin() + static_cast<std::ptrdiff_t>(m_front_taken), queued.end());
         m_front_taken = 0;

@@ -39,7 +39,8 @@ private:
     std::size_t m_held_back;
     recycled_buffers<char>* m_buffers;
     std::deque<std::vector<char>> m_queued;
-    std::size_t m_front_taken = 0;  // bytes of m_queued.front() already delivered
+    std::vector<char> m_spare_tail;  // the buffer of an earlier tail, for the next one
+    std::size_t m_front_taken = 0;   // bytes of m_queued.front() already delivered
     std::size_t m_queued_bytes = 0;
     std::uint64_t m_delivered = 0;
 };
