@@ -109,7 +109,8 @@ std::optional<std::vector<std::byte>> replace_elf_section(std::span<const std::b
         return std::nullopt;
     }
     Elf64_Shdr& target = headers->sections[headers->found];
-    if ((target.sh_flags & SHF_ALLOC) != 0 || !stands_alone(*headers)) {
+    // The table of section names, named like the section, would lose the names with its contents.
+    if ((target.sh_flags & SHF_ALLOC) != 0 || headers->found == headers->header.e_shstrndx || !stands_alone(*headers)) {
         return std::nullopt;
     }
     const std::uint64_t old_start = target.sh_offset;
