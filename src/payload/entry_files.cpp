@@ -12,7 +12,6 @@
 #include <zlib.h>
 
 #include <cerrno>
-#include <limits>
 #include <thread>
 #include <vector>
 

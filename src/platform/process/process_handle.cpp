@@ -2,13 +2,13 @@
 
 #include "platform/kernel/win32_error.hpp"
 #include "platform/process/command_line.hpp"
+#include "platform/process/process_descriptor.hpp"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -151,15 +151,6 @@ std::uint32_t start_error_of(const child_failure& failure) {
     return start_error_from_errno(failure.error_number);
 }
 
-int open_pidfd(pid_t pid) {
-#ifdef SYS_pidfd_open
-    return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
-#else
-    (void)pid;
-    return -1;
-#endif
-}
-
 class descriptor_pair {
 public:
     int fds[2] = {-1, -1};
@@ -224,13 +215,13 @@ process_handle process_handle::start(const start_options& options) {
         return result;
     }
     result.m_pid = pid;
-    result.m_pidfd = open_pidfd(pid);
+    result.m_pidfd = open_process_descriptor(pid);
     return result;
 }
 
 process_handle::process_handle(process_handle&& other) noexcept
     : m_pid(std::exchange(other.m_pid, -1)),
-      m_pidfd(std::exchange(other.m_pidfd, -1)),
+      m_pidfd(std::move(other.m_pidfd)),
       m_start_error(other.m_start_error),
       m_exit_code(std::exchange(other.m_exit_code, std::nullopt)),
       m_status_lost(other.m_status_lost) {}
@@ -239,7 +230,7 @@ process_handle& process_handle::operator=(process_handle&& other) noexcept {
     if (this != &other) {
         close();
         m_pid = std::exchange(other.m_pid, -1);
-        m_pidfd = std::exchange(other.m_pidfd, -1);
+        m_pidfd = std::move(other.m_pidfd);
         m_start_error = other.m_start_error;
         m_exit_code = std::exchange(other.m_exit_code, std::nullopt);
         m_status_lost = other.m_status_lost;
@@ -266,11 +257,8 @@ void process_handle::close() {
             // Without a thread the ended program stays a zombie until this process ends.
         }
     }
-    if (m_pidfd >= 0) {
-        ::close(m_pidfd);
-    }
+    m_pidfd.reset();
     m_pid = -1;
-    m_pidfd = -1;
 }
 
 bool process_handle::reap(bool block) {
@@ -321,8 +309,8 @@ sync::wait_result process_handle::wait(std::chrono::milliseconds timeout) {
             return sync::wait_result::timeout;
         }
         const int left_ms = static_cast<int>(std::min<milliseconds::rep>(left.count(), INT_MAX));
-        if (m_pidfd >= 0) {
-            pollfd ended{m_pidfd, POLLIN, 0};
+        if (m_pidfd) {
+            pollfd ended{m_pidfd.get(), POLLIN, 0};
             poll(&ended, 1, left_ms);
         } else {
             std::this_thread::sleep_for(milliseconds(std::min(left_ms, 10)));

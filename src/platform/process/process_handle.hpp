@@ -8,6 +8,7 @@
 // streams; no other descriptor reaches it.
 #pragma once
 
+#include "platform/kernel/unique_fd.hpp"
 #include "platform/sync/wait_result.hpp"
 
 #include <sys/types.h>
@@ -67,7 +68,7 @@ public:
 
     // A descriptor that becomes readable when the program ends, for the caller's own event loop;
     // -1 when the system offers none (then use wait with a timeout).
-    int pollable_descriptor() const { return m_pidfd; }
+    int pollable_descriptor() const { return m_pidfd.get(); }
 
     // The exit code once the program has ended: the 8-bit exit status read as signed, so exit(-10)
     // reads -10; exit_code_signal_base plus the signal for a program ended by a signal. Empty while
@@ -79,7 +80,7 @@ private:
     void close();
 
     pid_t m_pid = -1;
-    int m_pidfd = -1;
+    kernel::unique_fd m_pidfd;
     std::uint32_t m_start_error = 0;
     std::optional<std::int32_t> m_exit_code;
     bool m_status_lost = false;

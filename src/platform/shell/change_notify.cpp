@@ -1,5 +1,6 @@
 #include "platform/shell/change_notify.hpp"
 
+#include "platform/process/process_descriptor.hpp"
 #include "platform/shell/known_folders.hpp"
 #include "platform/shell/path_functions.hpp"
 
@@ -8,7 +9,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,16 +27,6 @@ constexpr std::chrono::seconds tool_time_limit{60};
 bool is_folder(const boost::filesystem::path& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
-// A descriptor that becomes readable when the process ends; -1 where the kernel has none.
-int open_process_descriptor(pid_t process) {
-#ifdef SYS_pidfd_open
-    return static_cast<int>(::syscall(SYS_pidfd_open, process, 0));
-#else
-    (void)process;
-    return -1;
-#endif
 }
 
 // Runs a tool found along PATH with its output discarded and waits for it; any failure is ignored.
@@ -62,29 +52,26 @@ void run_tool(std::vector<std::string> arguments) {
     }
     // The tools take a few milliseconds: their end is waited for on a process descriptor where the
     // kernel has them, so that no polling interval is added to each run.
-    const int ended_fd = open_process_descriptor(child);
+    const kernel::unique_fd ended = process::open_process_descriptor(child);
     const auto deadline = std::chrono::steady_clock::now() + tool_time_limit;
     int status = 0;
     for (;;) {
         const pid_t done = ::waitpid(child, &status, WNOHANG);
         if (done == child || (done < 0 && errno != EINTR)) {
-            break;
+            return;
         }
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             ::kill(child, SIGKILL);
             ::waitpid(child, &status, 0);
-            break;
+            return;
         }
-        if (ended_fd >= 0) {
-            pollfd ended{ended_fd, POLLIN, 0};
-            ::poll(&ended, 1, static_cast<int>(left.count()));
+        if (ended) {
+            pollfd ending{ended.get(), POLLIN, 0};
+            ::poll(&ending, 1, static_cast<int>(left.count()));
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-    }
-    if (ended_fd >= 0) {
-        ::close(ended_fd);
     }
 }
 
