@@ -7,6 +7,8 @@
 #include "engine/temporary_files.hpp"
 #include "payload/compress_error.hpp"
 #include "payload/verify_payload.hpp"
+#include "platform/diagnostics/diagnostic_log.hpp"
+#include "platform/kernel/file_operations.hpp"
 #include "platform/kernel/win32_error.hpp"
 #include "platform/shell/path_functions.hpp"
 #include "platform/ui/message_pump.hpp"
@@ -34,6 +36,30 @@ struct Overloaded : Handlers... {
 };
 template <typename... Handlers>
 Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+// Whether a shared data file is there. Users may write the shared folders: a link, a fifo or a
+// second name of another file found at a shared file's place is nothing the installer wrote, so it is
+// taken away (never what it leads to) and the file is written anew.
+bool FindSharedFile(const fs::path& path) {
+    namespace kernel = platform::kernel;
+    switch (kernel::find_item(path)) {
+        case kernel::found_item::nothing:
+            return false;
+        case kernel::found_item::planted:
+            // Should it stay, the file's exclusive creation fails and the run is undone.
+            if (const std::error_code failure = kernel::delete_file(path)) {
+                platform::diagnostics::note("Removing what was planted at a shared file's place failed: ", path, ": ",
+                                            failure.message());
+            } else {
+                platform::diagnostics::note("Removed what was planted at a shared file's place: ", path);
+            }
+            return false;
+        case kernel::found_item::file:
+        case kernel::found_item::folder:
+            return true;
+    }
+    return false;
+}
 
 void GrantSharedFileAccess(const fs::path& path) {
     // A file whose access cannot be opened is still installed; the product copes with reading it.
@@ -88,8 +114,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnEntryBegin(cons
             break;
         case entry_kind::shared_data: {
             previous = PreviousFile::CopyAside;
-            boost::system::error_code error;
-            const bool exists = fs::exists(path, error);
+            const bool exists = FindSharedFile(path);
             // What the previous installation wrote is the user's now; only a file that is gone is
             // written again, so that the product does not go without it.
             if (exists && m_app.m_nPreviousInstall != PreviousNone && log.WasInstalledBefore(path)) {

@@ -181,7 +181,10 @@ bool RunInstallationFrom(CInstallApp& app, InstallProgressPage& page, std::istre
         return false;
     }
     diagnostics::note("Step: temporary folder ", app.m_strTempFolder);
+    // The run's own folder, private to it, also keeps what the run puts aside until it is done.
+    app.m_uninstallLog.backupFolder = app.m_strTempFolder;
     const bool installed = InstallIntoTemporaryFolder(app, page, payloadSource);
+    app.m_uninstallLog.backupFolder.clear();
     diagnostics::note(installed ? "Installation OK" : "Installation FAILED and rolled back");
     return installed;
 }

@@ -5,11 +5,13 @@
 #include "platform/kernel/file_operations.hpp"
 #include "platform/kernel/temp_files.hpp"
 #include "platform/registry/key.hpp"
-#include "platform/system/system_paths.hpp"
 #include "security/scoped_privilege.hpp"
 #include "uninstall_log/undo_notes.hpp"
 
 #include <boost/filesystem/operations.hpp>
+
+#include <string_view>
+#include <system_error>
 
 namespace fs = boost::filesystem;
 namespace kernel = platform::kernel;
@@ -18,20 +20,20 @@ namespace {
 
 constexpr std::string_view kBackupPrefix = "vn";
 
-// A folder of our own in the temporary folder, removed with what is left in it.
-class PrivateTempFolder {
+// A folder of our own inside `parent`, removed with what is left in it.
+class PrivateFolder {
 public:
-    PrivateTempFolder() {
-        m_error = kernel::create_temp_folder(platform::system::temp_folder(), kBackupPrefix, m_path);
+    explicit PrivateFolder(const fs::path& parent) {
+        m_error = kernel::create_temp_folder(parent, kBackupPrefix, m_path);
     }
-    ~PrivateTempFolder() {
+    ~PrivateFolder() {
         if (!m_error) {
             boost::system::error_code ignored;
             fs::remove_all(m_path, ignored);
         }
     }
-    PrivateTempFolder(const PrivateTempFolder&) = delete;
-    PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
 
     std::error_code error() const { return m_error; }
     const fs::path& path() const { return m_path; }
@@ -41,58 +43,66 @@ private:
     std::error_code m_error;
 };
 
+// Creates a new, empty file in the log's backup folder. Backups are never made in a folder that other
+// accounts share: without a folder of the run's own there is no backup.
+std::error_code TryReserveBackup(const UninstallLog& log, fs::path& backup) {
+    if (log.backupFolder.empty()) {
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    }
+    return kernel::create_temp_file(log.backupFolder, kBackupPrefix, backup);
+}
+
+[[noreturn]] void FailBackup(std::string_view what, const fs::path& path, const std::error_code& failure) {
+    NoteUndoFailure(what, path, failure);
+    throw std::system_error(failure, "no backup of " + path.string());
+}
+
 }  // namespace
 
-std::string UninstallLog::MakeBackup(const fs::path* path, bool copy) {
-    const fs::path folder = platform::system::temp_folder();
+std::string UninstallLog::ReserveBackup() const {
     fs::path backup;
-    // The name stays taken by this empty file until the backup replaces it: deleting it first would
-    // leave a free name in a shared folder for anyone to plant a link under.
-    const std::error_code reserved = folder.empty() ? std::make_error_code(std::errc::no_such_file_or_directory)
-                                                    : kernel::create_temp_file(folder, kBackupPrefix, backup);
-    if (reserved) {
-        NoteUndoFailure(path ? "Backup" : "Reserving a backup name", path ? *path : folder, reserved);
-        return {};
+    if (const std::error_code failure = TryReserveBackup(*this, backup)) {
+        FailBackup("Reserving a backup name", backupFolder, failure);
     }
-    if (!path) {
-        return backup.string();
-    }
+    return backup.string();
+}
 
-    const std::uint32_t attributes = kernel::file_attributes(*path);
+std::string UninstallLog::MakeBackup(const fs::path& path, bool copy) const {
+    fs::path backup;
+    if (const std::error_code failure = TryReserveBackup(*this, backup)) {
+        FailBackup("Backup", path, failure);
+    }
+    const std::uint32_t attributes = kernel::file_attributes(path);
     const bool attributesKnown = attributes != kernel::invalid_file_attributes;
-    kernel::set_file_attributes(*path, kernel::file_attribute_normal);
+    kernel::set_file_attributes(path, kernel::file_attribute_normal);
     const std::error_code failure =
-        copy ? kernel::copy_file(*path, backup, kernel::copy_option::overwrite)
-             : kernel::move_file(*path, backup,
+        copy ? kernel::copy_file(path, backup, kernel::copy_option::overwrite)
+             : kernel::move_file(path, backup,
                                  kernel::move_option::replace_existing | kernel::move_option::copy_allowed);
     if (failure) {
-        NoteUndoFailure("Backup", *path, failure);
         if (attributesKnown) {
-            kernel::set_file_attributes(*path, attributes);
+            kernel::set_file_attributes(path, attributes);
         }
         kernel::delete_file(backup);
-        return {};
+        FailBackup("Backup", path, failure);
     }
-    platform::diagnostics::note("Backup made: ", *path, copy ? " copied to " : " moved to ", backup);
+    platform::diagnostics::note("Backup made: ", path, copy ? " copied to " : " moved to ", backup);
     if (attributesKnown) {
         if (copy) {
-            kernel::set_file_attributes(*path, attributes);
+            kernel::set_file_attributes(path, attributes);
         }
         kernel::set_file_attributes(backup, attributes);
     }
     return backup.string();
 }
 
-std::string SaveKeyBackup(const platform::registry::Key& key) {
-    std::string backup = UninstallLog::MakeBackup(nullptr, false);
-    if (backup.empty()) {
-        return {};
-    }
-    // A key is only ever saved to a new file, so it goes into a folder no one else can write to and
-    // then over the reserved name.
+std::string SaveKeyBackup(const UninstallLog& log, const platform::registry::Key& key) {
+    const std::string backup = log.ReserveBackup();
+    // A key is only ever saved to a new file, so it goes into a folder of its own and then over the
+    // reserved name.
     std::error_code failure;
     {
-        PrivateTempFolder folder;
+        PrivateFolder folder(log.backupFolder);
         failure = folder.error();
         if (!failure) {
             const fs::path saved = folder.path() / "key";
@@ -106,9 +116,8 @@ std::string SaveKeyBackup(const platform::registry::Key& key) {
         }
     }
     if (failure) {
-        NoteUndoFailure("Registry key backup", backup, failure);
         DiscardBackup(backup);
-        return {};
+        FailBackup("Registry key backup", backup, failure);
     }
     NoteUndoStep("Registry key backup made", backup);
     return backup;

@@ -1,4 +1,4 @@
-// The backups a recorded change leaves in the temporary folder, and how they are saved, put back and
+// The backups a recorded change leaves in the run's private backup folder, and how they are saved, put back and
 // discarded. UninstallLog::MakeBackup makes the file backups.
 #pragma once
 
@@ -13,9 +13,9 @@ namespace platform::registry {
 class Key;
 }
 
-// Saves the key with everything below it into a new backup file; its path, or empty when the key
-// could not be saved (no file is left behind then).
-std::string SaveKeyBackup(const platform::registry::Key& key);
+// Saves the key with everything below it into a new backup file of the log's backup folder; its
+// path. Throws std::system_error when the key cannot be saved (no file is left behind then).
+std::string SaveKeyBackup(const UninstallLog& log, const platform::registry::Key& key);
 
 // Moves a backup back to `target` (which must be free) with the attributes the backup carried.
 // False when it could not be moved; the backup then stays where it is.

@@ -50,20 +50,18 @@ void UndoWrittenFile(const UninstallLogEntry& entry, const std::string& origin) 
 
 PendingChange UninstallLog::AddFile(const fs::path& path, std::int32_t value, PreviousFile previous) {
     CreateFolders(path.parent_path());
+    // Something the run did not write is there. A folder is never put aside (the write fails on it
+    // anyway); a kept file needs no backup; anything else is put aside first, or the file is not
+    // written at all.
+    std::string backup;
+    boost::system::error_code error;
+    const fs::file_type type = fs::symlink_status(path, error).type();
+    if (type != fs::file_not_found && type != fs::directory_file && previous != PreviousFile::Keep) {
+        backup = MakeBackup(path, previous == PreviousFile::CopyAside);
+    }
     UninstallLogEntry& entry = Append(UninstallLogEntry::File, path.string(), value);
     entry.undo = [](const UninstallLogEntry& written) { UndoWrittenFile(written, written.path); };
-    PendingChange change = Open(entry);
-
-    boost::system::error_code error;
-    const fs::file_status status = fs::symlink_status(path, error);
-    if (status.type() == fs::file_not_found) {
-        return change;
-    }
-    // Something the run did not write is there. A folder is never put aside (the write fails on it
-    // anyway); a file the backup cannot take stays where it is, and the rollback must respect both.
-    if (status.type() != fs::directory_file) {
-        entry.backupPath = MakeBackup(&path, previous != PreviousFile::MoveAside);
-    }
-    entry.keepsPreviousFile = entry.backupPath.empty() || previous == PreviousFile::Keep;
-    return change;
+    entry.backupPath = std::move(backup);
+    entry.keepsPreviousFile = previous == PreviousFile::Keep;
+    return Open(entry);
 }

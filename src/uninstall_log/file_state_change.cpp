@@ -38,11 +38,7 @@ void UninstallLog::RecordFileState(const fs::path& path) {
     if (type == fs::directory_file) {
         return;  // nothing writes a file over a folder
     }
-    const bool existed = type != fs::file_not_found;
-    std::string backup = existed ? MakeBackup(&path, true) : std::string();
-    if (existed && backup.empty()) {
-        return;  // what cannot be put aside stays as the step leaves it: deleting it would lose it
-    }
+    std::string backup = type != fs::file_not_found ? MakeBackup(path, true) : std::string();
     std::vector<fs::path> createdFolders = MissingFolders(path.parent_path());
     RecordUnlisted(
         [path, backup, createdFolders = std::move(createdFolders)] {

@@ -18,20 +18,14 @@ PendingChange UninstallLog::AddShortcut(ShortcutKind which, const fs::path& fold
     CreateFolders(folder);
     const UninstallLogEntry* previous = PreviousShortcut(previousEntries, kind);
     const std::string origin = previous ? previous->path : std::string();
+    // The previous installation's shortcut is no longer where it was: the new one may take its name.
+    std::string backup;
+    boost::system::error_code error;
+    if (!origin.empty() && fs::symlink_status(origin, error).type() != fs::file_not_found) {
+        backup = MakeBackup(origin, false);
+    }
     UninstallLogEntry& entry = Append(kind);
     entry.undo = [origin](const UninstallLogEntry& made) { UndoWrittenFile(made, origin); };
-    PendingChange change = Open(entry);
-
-    // The previous installation's shortcut is no longer where it was: the new one may take its name.
-    if (origin.empty()) {
-        return change;
-    }
-    const fs::path previousPath = origin;
-    boost::system::error_code error;
-    if (fs::symlink_status(previousPath, error).type() == fs::file_not_found) {
-        return change;
-    }
-    entry.backupPath = MakeBackup(&previousPath, false);
-    entry.keepsPreviousFile = entry.backupPath.empty();
-    return change;
+    entry.backupPath = std::move(backup);
+    return Open(entry);
 }

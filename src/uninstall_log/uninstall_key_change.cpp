@@ -13,11 +13,6 @@ namespace {
 
 void UndoUninstallKey(const UninstallLogEntry& entry) {
     const std::string keyText = UninstallKeyLogText();
-    if (entry.keepsPreviousFile) {
-        // The key was there and could not be saved: deleting it would lose it.
-        NoteUndoStep("Registry key left as it was before the run", keyText);
-        return;
-    }
     auto parent = Key::open(platform::registry::hive::local_machine, kUninstallKeyParent);
     if (!parent) {
         NoteUndoFailure("Opening the registry key", kUninstallKeyParent, parent.error());
@@ -48,13 +43,9 @@ void UndoUninstallKey(const UninstallLogEntry& entry) {
 }  // namespace
 
 PendingChange UninstallLog::AddRegistryKey(const Key* existingKey) {
+    std::string backup = existingKey ? SaveKeyBackup(*this, *existingKey) : std::string();
     UninstallLogEntry& entry = Append(UninstallLogEntry::UninstallKey);
     entry.undo = UndoUninstallKey;
-    PendingChange change = Open(entry);
-    if (existingKey) {
-        entry.backupPath = SaveKeyBackup(*existingKey);
-        // Without a saved copy the key must survive a rollback as it is, not be deleted.
-        entry.keepsPreviousFile = entry.backupPath.empty();
-    }
-    return change;
+    entry.backupPath = std::move(backup);
+    return Open(entry);
 }

@@ -3,22 +3,15 @@
 // entries forward, written at the end of an installation for the uninstaller to undo.
 //
 // While an installation runs, every change is recorded here just before it is made, and whatever it
-// would destroy is first put aside as a backup in the temporary folder, so that a failed run can be
-// rolled back to the machine as it was. Each kind of change has its own unit, which records it and
+// would destroy is first put aside as a backup in the run's private temporary folder, so that a
+// failed run can be rolled back to the machine as it was; a change whose backup cannot be made is not
+// made. Each kind of change has its own unit, which records it and
 // gives the entry its undo; Rollback asks the entries to undo themselves, newest first.
 //
 // A rollback never deletes what the run did not write. An entry whose previous state is still in
-// place, because it could not be put aside or because the run kept it on purpose, says so with
-// `keepsPreviousFile`:
-// - a file entry gets it from AddFile when something was at the path and no backup could be made
-//   (the file there is the old one, or the run overwrote it without a copy: either way the rollback
-//   cannot bring the old one back and must not delete it), and when the caller keeps the file there
-//   (PreviousFile::Keep: a shared file the run does not write, whose copied backup is then only
-//   discarded);
-// - a shortcut entry gets it when the previous installation's shortcut of its kind could not be
-//   moved away: the rollback then leaves alone whatever is at that shortcut's path;
-// - the Uninstall key entry gets it when the key existed but could not be saved: the rollback then
-//   leaves the key as it is instead of deleting it.
+// place because the run kept it on purpose says so with `keepsPreviousFile`: a file entry gets it
+// from AddFile when the caller keeps the file there (PreviousFile::Keep: a shared file the run does
+// not write, which needs no backup).
 #pragma once
 
 #include "platform/registry/hive.hpp"
@@ -99,6 +92,10 @@ public:
     std::list<UninstallLogEntry> previousEntries;  // read from the previous log, in file order
     std::list<UninstallLogEntry> entries;          // recorded by this installation, oldest first
     std::string previousProduct;
+    // Where backups go: the run's private temporary folder, which no other account can write, so
+    // that nobody can take, plant or read a backup's name. Without one, no change that needs a
+    // backup is made.
+    boost::filesystem::path backupFolder;
 
     // Reads a previous log. Without a path, or when the file cannot be opened, only the two paths
     // are emptied. A malformed line stops the reading; what was read before it stays.
@@ -117,8 +114,9 @@ public:
     void Commit();
 
     // Recording. Each Add... appends the newest entry, not done, and returns the handle that completes
-    // it; failures of the platform reach only the diagnostic log (a folder not made ends CreateFolders,
-    // a backup not made leaves `backupPath` empty).
+    // it; failures of the platform reach only the diagnostic log (a folder not made ends CreateFolders),
+    // except a backup that cannot be made: that throws std::system_error before anything is recorded
+    // or changed, and the run fails and is rolled back.
 
     // Creates the missing folders of the path, outermost first, and records each one it created.
     // The first folder that cannot be created ends the walk.
@@ -144,8 +142,8 @@ public:
     // it with the keys made on its way when it was not there. A key that cannot be read is left alone.
     void RecordKeyState(platform::registry::hive hive, const std::string& path);
     // The file, copied into a backup: a rollback deletes what is there then and gives the old file
-    // back, or removes the folders made on its way once empty. A file that cannot be copied is left
-    // alone.
+    // back, or removes the folders made on its way once empty. A file that cannot be copied throws,
+    // as MakeBackup does.
     void RecordFileState(const boost::filesystem::path& path);
     // A folder missing now: a rollback removes it with everything in it, all of it made during the run.
     void RecordNewFolderTree(const boost::filesystem::path& folder);
@@ -158,11 +156,14 @@ public:
     // Whether the previous installation wrote exactly this file (case-sensitive, done entries only).
     bool WasInstalledBefore(const boost::filesystem::path& path) const;
 
-    // Puts the file at `path` aside into a new file of the temporary folder, moving it or copying it;
-    // the backup carries the file's attributes. Without a path, only reserves a new empty file there.
-    // The backup's path, or an empty text when none was made. The name is always one this call
-    // created exclusively, so nothing planted in a shared temporary folder is ever written through.
-    static std::string MakeBackup(const boost::filesystem::path* path, bool copy);
+    // Puts the file at `path` aside into a new file of `backupFolder`, moving it or copying it; the
+    // backup carries the file's attributes. Returns the backup's path. Throws std::system_error when
+    // no backup can be made (no folder, no name, the file cannot be moved or copied), with the file
+    // as it was: a change that needs a backup is then not made at all.
+    std::string MakeBackup(const boost::filesystem::path& path, bool copy) const;
+    // Creates a new, empty file in `backupFolder` for a backup made otherwise; its path. Throws as
+    // MakeBackup does.
+    std::string ReserveBackup() const;
 
     // Undoes every change of this run, newest first, and empties `entries`; a change still open is
     // undone with the rest and its handle completes nothing. Failures are skipped, each with a line in

@@ -37,6 +37,8 @@ std::vector<fs::path> FilesIn(const fs::path& folder) {
 
 class ChangeRecording : public test_support::sandbox_test {
 protected:
+    ChangeRecording() { log.backupFolder = machine.temp(); }
+
     UninstallLog log;
 };
 
@@ -127,16 +129,26 @@ TEST_F(ChangeRecording, AddFileRecordsAPendingEntryAndPutsAnExistingFileAside) {
     EXPECT_EQ(FilesIn(machine.temp()).size(), 2u);
 }
 
-TEST_F(ChangeRecording, MakeBackupOfAMissingFileLeavesNothingBehind) {
+TEST_F(ChangeRecording, ABackupThatCannotBeMadeThrowsAndLeavesEverythingAsItWas) {
     const fs::path missing = machine.root() / "missing.dat";
     for (const bool copy : {false, true}) {
-        EXPECT_EQ(UninstallLog::MakeBackup(&missing, copy), "") << copy;
+        EXPECT_THROW(log.MakeBackup(missing, copy), std::system_error) << copy;
     }
     EXPECT_TRUE(FilesIn(machine.temp()).empty());
 
-    // Without a path only a name is reserved, as an empty file of this account's alone.
-    const fs::path reserved = UninstallLog::MakeBackup(nullptr, false);
+    // Without a private folder for backups nothing is put aside, and the file to be replaced is not
+    // recorded nor touched: the change is not made.
+    const fs::path file = machine.root() / "kept.dat";
+    Put(file, "old");
+    UninstallLog withoutFolder;
+    EXPECT_THROW(withoutFolder.AddFile(file, 0, PreviousFile::MoveAside), std::system_error);
+    EXPECT_TRUE(withoutFolder.entries.empty());
+    EXPECT_EQ(Content(file), "old");
+
+    // A reserved name is an empty file of this account's alone.
+    const fs::path reserved = log.ReserveBackup();
     ASSERT_FALSE(reserved.empty());
+    EXPECT_EQ(reserved.parent_path(), log.backupFolder);
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(reserved)));
     EXPECT_EQ(fs::file_size(reserved), 0u);
     EXPECT_EQ(fs::status(reserved).permissions() & 077, 0);

@@ -53,6 +53,7 @@ UninstallLogEntry PreviousEntry(EntryKind kind, const fs::path& path) {
 class Rollback : public test_support::sandbox_test {
 protected:
     void SetUp() override {
+        log.backupFolder = machine.temp();
         fs::create_directories(opt);
         Put(opt / "foreign.txt", "not ours");
         fs::create_directories(shared);
@@ -103,7 +104,7 @@ protected:
         WriteFile(product / "quillon", 1, false, "new program");
         WriteFile(product / "Lang" / "fr.so", 0, false, "new language");
         WriteFile(shared / "replaced.dat", 3, false, "new replaced");
-        // A shared file that exists is kept: only copied aside, recorded as done, never written.
+        // A shared file that exists is kept: recorded as done, never written, so it needs no backup.
         log.AddFile(shared / "kept.dat", 3, PreviousFile::Keep).Complete(true);
         WriteFile(shared / "refreshed.dat", 0, true, "new refreshed, longer than before");
         ASSERT_FALSE(kernel::set_file_attributes(product / "quillon", kernel::file_attribute_readonly));
@@ -181,26 +182,27 @@ TEST_F(Rollback, RemovesOnlyEmptyCreatedFoldersNewestFirst) {
     EXPECT_EQ(Content(opt / "foreign.txt"), "not ours");
 }
 
-TEST_F(Rollback, KeepsWhatCouldNotBePutAside) {
-    // No temporary folder: no backup can be made.
-    test_support::scoped_env noTemp("TMPDIR", (machine.folder() / "no such folder").c_str());
+TEST_F(Rollback, AChangeWhoseBackupCannotBeMadeIsNotMadeAndTheRunGoesBackAsItWas) {
+    log.backupFolder = machine.folder() / "no such folder";
     const reg::Key old = reg::Key::create(reg::hive::local_machine, kProductKeyPath)->key;
     ASSERT_FALSE(old.set_string("DisplayName", "Quillon 7.01"));
     const auto before = machine.snapshot();
 
-    log.AddFile(shared / "replaced.dat", 3, PreviousFile::MoveAside).Complete(false);
-    log.AddFile(shared / "kept.dat", 3, PreviousFile::CopyAside).Complete(true);
-    MakeShortcut(ShortcutKind::Desktop, desktop, "Quillon 7.desktop", false);
-    log.AddRegistryKey(&old).Complete(true);
-    for (const auto& entry : log.entries) {
-        EXPECT_TRUE(entry.backupPath.empty());
-        EXPECT_TRUE(entry.keepsPreviousFile) << KindNumber(entry.kind) << " " << entry.path;
-    }
+    WriteFile(product / "Lang" / "fr.so", 0, false, "new language");  // nothing to put aside
+    const std::size_t recorded = log.entries.size();
+    EXPECT_THROW(log.AddFile(shared / "replaced.dat", 3, PreviousFile::MoveAside), std::system_error);
+    EXPECT_THROW(log.AddFile(shared / "refreshed.dat", 3, PreviousFile::CopyAside), std::system_error);
+    EXPECT_THROW(log.AddShortcut(ShortcutKind::Desktop, desktop), std::system_error);
+    EXPECT_THROW(log.AddRegistryKey(&old), std::system_error);
+    EXPECT_EQ(log.entries.size(), recorded) << "a change without its backup was recorded";
+    // A kept file is not changed, so it needs no backup.
+    log.AddFile(shared / "kept.dat", 3, PreviousFile::Keep).Complete(true);
 
     log.Rollback();
 
     EXPECT_TRUE(test_support::same_machine(before, machine.snapshot()));
     EXPECT_EQ(Content(shared / "replaced.dat"), "old replaced");
+    EXPECT_EQ(Content(shared / "kept.dat"), "old kept");
     EXPECT_EQ(Content(desktop / "Quillon 7.desktop"), "old desktop shortcut");
     EXPECT_EQ(*reg::Key::open(reg::hive::local_machine, kProductKeyPath)->query_string("DisplayName"), "Quillon 7.01");
 }
@@ -211,8 +213,8 @@ TEST_F(Rollback, WritesEachBackupAndUndoStepToTheDiagnosticLog) {
     const fs::path logFile = machine.folder() / "diagnostic.log";
     ASSERT_FALSE(platform::diagnostics::open_log(logFile));
     {
-        test_support::scoped_env noTemp("TMPDIR", (machine.folder() / "no such folder").c_str());
-        log.AddFile(shared / "replaced.dat", 3, PreviousFile::MoveAside).Complete(false);
+        UninstallLog withoutBackups;
+        EXPECT_THROW(withoutBackups.AddFile(shared / "replaced.dat", 3, PreviousFile::MoveAside), std::system_error);
     }
     WriteFile(shared / "refreshed.dat", 0, true, "new refreshed");
     WriteFile(product / "Lang" / "fr.so", 0, false, "new language");

@@ -7,6 +7,7 @@
 #include "platform/advapi/sids.hpp"
 #include "platform/advapi/tokens.hpp"
 #include "platform/advapi/users_group_acl.hpp"
+#include "platform/kernel/path_walk.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -25,34 +26,36 @@ constexpr WORD stored_control_bits = SE_DACL_DEFAULTED | SE_DACL_PROTECTED | SE_
 // Far more than any real path is deep; ends the walk up on a broken file system.
 constexpr int max_folder_depth = 4096;
 
+namespace kernel = platform::kernel;
+
+// An object held open by an O_PATH descriptor.
 class descriptor_fd {
 public:
-    explicit descriptor_fd(int fd) : m_fd(fd) {}
-    ~descriptor_fd() {
-        if (m_fd >= 0) {
-            close(m_fd);
-        }
-    }
-    descriptor_fd(descriptor_fd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    descriptor_fd& operator=(descriptor_fd&& other) noexcept {
-        std::swap(m_fd, other.m_fd);
-        return *this;
-    }
+    explicit descriptor_fd(kernel::unique_fd fd) : m_fd(std::move(fd)) {}
 
-    int get() const { return m_fd; }
+    int get() const { return m_fd.get(); }
     // A path that names exactly this file, whatever happens to the name it was opened by.
-    std::string path() const { return "/proc/self/fd/" + std::to_string(m_fd); }
+    std::string path() const { return kernel::descriptor_path(m_fd.get()); }
 
 private:
-    int m_fd;
+    kernel::unique_fd m_fd;
 };
 
+// The object at `path`, walked without following a link that another account could have planted;
+// with O_NOFOLLOW a link at the last element is opened itself.
 descriptor_fd open_object(const char* path, int flags) {
-    descriptor_fd fd(open(path, O_PATH | O_CLOEXEC | flags));
-    if (fd.get() < 0) {
-        fail(error_from_errno(errno));
+    kernel::unique_fd fd;
+    const auto last = (flags & O_NOFOLLOW) != 0 ? kernel::last_link::keep : kernel::last_link::follow;
+    if (const int error = kernel::walk_path(path, last, fd)) {
+        fail(error_from_errno(error));
     }
-    return fd;
+    if ((flags & O_DIRECTORY) != 0) {
+        struct stat facts {};
+        if (fstat(fd.get(), &facts) != 0 || !S_ISDIR(facts.st_mode)) {
+            fail(error_from_errno(ENOTDIR));
+        }
+    }
+    return descriptor_fd(std::move(fd));
 }
 
 struct stat status_of(const descriptor_fd& fd) {
@@ -182,7 +185,7 @@ std::optional<dacl_record> effective_dacl(const descriptor_fd& object, const str
         if (found) {
             break;
         }
-        descriptor_fd above(openat(folder.get(), "..", O_PATH | O_CLOEXEC | O_DIRECTORY));
+        descriptor_fd above(kernel::unique_fd(openat(folder.get(), "..", O_PATH | O_CLOEXEC | O_DIRECTORY)));
         if (above.get() < 0) {
             return std::nullopt;
         }
@@ -241,10 +244,23 @@ void write_file_security(const std::string& path, SECURITY_INFORMATION informati
         return;
     }
     const descriptor_view view = read_descriptor(descriptor);
-    const descriptor_fd object = open_object(path.c_str(), O_NOFOLLOW);
+    kernel::held_entry entry;
+    if (const int error = kernel::hold_entry(path, entry)) {
+        fail(error_from_errno(error));
+    }
+    const descriptor_fd object(
+        kernel::unique_fd(openat(entry.folder.get(), entry.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC)));
+    if (object.get() < 0) {
+        fail(error_from_errno(errno));
+    }
     const struct stat status = status_of(object);
     if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
         fail(ERROR_CANT_ACCESS_FILE);
+    }
+    // A second name of a file in a folder other accounts may write can lead to anyone's file: it
+    // gets no access.
+    if (entry.shared && S_ISREG(status.st_mode) && status.st_nlink > 1) {
+        fail(ERROR_ACCESS_DENIED);
     }
     const bool folder = S_ISDIR(status.st_mode);
 

@@ -1,33 +1,35 @@
 #include "platform/kernel/atomic_file.hpp"
 
+#include "platform/kernel/temp_files.hpp"
+
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <string>
 
 namespace platform::kernel {
 
-atomic_file::atomic_file(boost::filesystem::path target) : m_target(std::move(target)) {
-    std::string pattern = (m_target.parent_path() / ("." + m_target.filename().string() + ".XXXXXX")).string();
-    // mkostemp creates with O_EXCL, so a name planted as a symbolic link is never followed.
-    m_fd = mkostemp(pattern.data(), O_CLOEXEC);
-    if (m_fd < 0) {
-        m_error = std::error_code(errno, std::generic_category());
+atomic_file::atomic_file(boost::filesystem::path target) {
+    if (const int error = hold_entry(target, m_target)) {
+        m_error = std::error_code(error, std::generic_category());
         return;
     }
-    m_temp = pattern;
+    // Created exclusively, so a name planted as a symbolic link is never followed.
+    std::error_code error;
+    m_fd = create_unique_file_at(m_target.folder.get(), "." + m_target.name + ".", "", m_temp_name, error);
+    if (!m_fd) {
+        m_error = error;
+        return;
+    }
+    m_temp = target.parent_path() / m_temp_name;
 }
 
 atomic_file::~atomic_file() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-    if (!m_committed && !m_temp.empty()) {
-        ::unlink(m_temp.c_str());
+    m_fd.reset();
+    if (!m_committed && !m_temp_name.empty()) {
+        ::unlinkat(m_target.folder.get(), m_temp_name.c_str(), 0);
     }
 }
 
@@ -38,52 +40,42 @@ void atomic_file::fail(int err) {
 }
 
 void atomic_file::write(std::span<const std::byte> bytes) {
-    if (m_fd < 0 || m_error) {
+    if (!m_fd || m_error) {
         return;
     }
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(m_fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            fail(n < 0 ? errno : ENOSPC);
-            return;
-        }
-        bytes = bytes.subspan(static_cast<std::size_t>(n));
+    if (const int error =
+            write_all(m_fd.get(), std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
+        fail(error);
     }
 }
 
 void atomic_file::set_permissions(unsigned mode) {
-    if (m_fd >= 0 && !m_error && ::fchmod(m_fd, static_cast<mode_t>(mode)) != 0) {
+    if (m_fd && !m_error && ::fchmod(m_fd.get(), static_cast<mode_t>(mode)) != 0) {
         fail(errno);
     }
 }
 
 bool atomic_file::commit() {
-    if (m_fd < 0 || m_error) {
+    if (!m_fd || m_error) {
         return false;
     }
-    if (::fsync(m_fd) != 0) {
+    if (::fsync(m_fd.get()) != 0) {
         fail(errno);
     }
-    if (::close(m_fd) != 0) {
-        fail(errno);
+    if (const int error = m_fd.close()) {
+        fail(error);
     }
-    m_fd = -1;
     if (m_error) {
         return false;
     }
-    if (std::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+    if (::renameat(m_target.folder.get(), m_temp_name.c_str(), m_target.folder.get(), m_target.name.c_str()) != 0) {
         fail(errno);
         return false;
     }
     // The rename itself reaches the disk with the folder's entry.
-    const int folder = ::open(m_target.parent_path().empty() ? "." : m_target.parent_path().c_str(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
+    unique_fd folder;
+    if (reopen(m_target.folder, O_RDONLY | O_DIRECTORY, folder) == 0) {
+        ::fsync(folder.get());
     }
     m_committed = true;
     return true;

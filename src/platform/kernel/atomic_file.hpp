@@ -1,7 +1,12 @@
 // A file replaced as a whole: written under a fresh name beside the target, flushed to disk, then
 // renamed over it. A crash or a full disk leaves the old file or the new one, never a cut one.
 // Stands in for the write-then-MoveFileEx(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) habit.
+// The target's folder is walked and held open (path_walk.hpp), and the new file is created and
+// renamed relative to it.
 #pragma once
+
+#include "platform/kernel/path_walk.hpp"
+#include "platform/kernel/unique_fd.hpp"
 
 #include <boost/filesystem/path.hpp>
 
@@ -19,7 +24,7 @@ public:
     atomic_file(const atomic_file&) = delete;
     atomic_file& operator=(const atomic_file&) = delete;
 
-    bool is_open() const { return m_fd >= 0; }
+    bool is_open() const { return static_cast<bool>(m_fd); }
     // The first error met so far; writes after an error do nothing.
     std::error_code error() const { return m_error; }
     const boost::filesystem::path& temporary_path() const { return m_temp; }
@@ -33,9 +38,10 @@ public:
 private:
     void fail(int err);
 
-    boost::filesystem::path m_target;
+    held_entry m_target;
+    std::string m_temp_name;
     boost::filesystem::path m_temp;
-    int m_fd = -1;
+    unique_fd m_fd;
     std::error_code m_error;
     bool m_committed = false;
 };

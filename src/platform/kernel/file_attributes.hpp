@@ -6,6 +6,9 @@
 // taking the write bits would stop files being created in it. Hidden, system, archive, temporary,
 // offline and not-content-indexed persist in the extended attribute "user.vn.attributes".
 // A symbolic link is never followed: it reads as FILE_ATTRIBUTE_REPARSE_POINT and cannot be changed.
+// Nor is one on the way that another account could have planted (path_walk.hpp); and a file with a
+// second name in a folder other accounts may write is not changed (ERROR_ACCESS_DENIED), since that
+// name may lead to anyone's file.
 #pragma once
 
 #include <boost/filesystem/path.hpp>

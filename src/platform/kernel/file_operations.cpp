@@ -1,5 +1,6 @@
 #include "platform/kernel/file_operations.hpp"
 
+#include "platform/kernel/path_walk.hpp"
 #include "platform/kernel/temp_files.hpp"
 #include "platform/kernel/unique_fd.hpp"
 #include "platform/kernel/win32_error.hpp"
@@ -23,26 +24,28 @@ bool is_read_only_file(const struct stat& status) {
     return !S_ISDIR(status.st_mode) && !S_ISLNK(status.st_mode) && (status.st_mode & all_write_bits) == 0;
 }
 
-// The object at a path itself, a symbolic link not followed; false with errno set when there is none.
-bool look_up(const boost::filesystem::path& path, struct stat& status) {
-    return ::lstat(path.c_str(), &status) == 0;
+// The folder of `path` held open and the object at its last element, a symbolic link not followed.
+// 0, or the errno of the walk or of the look-up (ENOENT when nothing is there).
+int look_up(const held_entry& entry, struct stat& status) {
+    return ::fstatat(entry.folder.get(), entry.name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
 }
 
 // Removes a temporary file unless it has been renamed into place.
 class pending_file {
 public:
-    explicit pending_file(boost::filesystem::path path) : m_path(std::move(path)) {}
+    pending_file(int folder, std::string name) : m_folder(folder), m_name(std::move(name)) {}
     ~pending_file() {
-        if (!m_path.empty()) {
-            ::unlink(m_path.c_str());
+        if (!m_name.empty()) {
+            ::unlinkat(m_folder, m_name.c_str(), 0);
         }
     }
     pending_file(const pending_file&) = delete;
     pending_file& operator=(const pending_file&) = delete;
-    void keep() { m_path.clear(); }
+    void keep() { m_name.clear(); }
 
 private:
-    boost::filesystem::path m_path;
+    int m_folder;
+    std::string m_name;
 };
 
 // Returns 0 or the errno of the failure.
@@ -108,38 +111,37 @@ int copy_xattrs(int from, int to) {
     return 0;
 }
 
-// Renames `from` to `to`; with no_replace the destination must not exist. Returns 0 or an errno.
-int rename_into_place(const boost::filesystem::path& from, const boost::filesystem::path& to, bool no_replace) {
+// Renames an entry to another; with no_replace the destination must not exist. Returns 0 or an errno.
+int rename_into_place(int from_folder, const std::string& from, const held_entry& to, bool no_replace) {
     if (!no_replace) {
-        return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+        return ::renameat(from_folder, from.c_str(), to.folder.get(), to.name.c_str()) == 0 ? 0 : errno;
     }
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    if (::renameat2(from_folder, from.c_str(), to.folder.get(), to.name.c_str(), RENAME_NOREPLACE) == 0) {
         return 0;
     }
     if (errno != EINVAL && errno != ENOSYS) {
         return errno;
     }
     // A file system without RENAME_NOREPLACE: a hard link is just as exclusive for a file.
-    if (::link(from.c_str(), to.c_str()) != 0) {
+    if (::linkat(from_folder, from.c_str(), to.folder.get(), to.name.c_str(), 0) != 0) {
         return errno;
     }
-    ::unlink(from.c_str());
+    ::unlinkat(from_folder, from.c_str(), 0);
     return 0;
 }
 
 enum class owner { caller, source };
 
 // Writes a copy of the open source `from` beside `to` and renames it into place.
-std::error_code copy_into_place(int from, const struct stat& source, const boost::filesystem::path& to, bool no_replace,
-                                owner new_owner) {
+std::error_code copy_into_place(int from, const struct stat& source, const held_entry& to,
+                                const boost::filesystem::path& to_path, bool no_replace, owner new_owner) {
     std::error_code error;
-    boost::filesystem::path temporary;
-    unique_fd copy =
-        create_unique_file(to.parent_path().empty() ? "." : to.parent_path(), ".vn", ".tmp", temporary, error);
+    std::string temporary;
+    unique_fd copy = create_unique_file_at(to.folder.get(), ".vn", ".tmp", temporary, error);
     if (!copy) {
         return error;
     }
-    pending_file pending(temporary);
+    pending_file pending(to.folder.get(), temporary);
     const timespec times[2] = {source.st_atim, source.st_mtim};
     int failure = copy_bytes(from, copy.get());
     if (!failure) {
@@ -161,25 +163,29 @@ std::error_code copy_into_place(int from, const struct stat& source, const boost
         failure = copy.close();
     }
     if (!failure) {
-        failure = rename_into_place(temporary, to, no_replace);
+        failure = rename_into_place(to.folder.get(), temporary, to, no_replace);
     }
     if (failure) {
-        return fail_with_errno(failure, to);
+        return fail_with_errno(failure, to_path);
     }
     pending.keep();
     return {};
 }
 
-// Whether two paths are one directory entry: the same name in the same folder.
-bool same_entry(const boost::filesystem::path& a, const boost::filesystem::path& b) {
+// Whether two held entries are one directory entry: the same name in the same folder.
+bool same_entry(const held_entry& a, const held_entry& b) {
     struct stat folder_a {};
     struct stat folder_b {};
-    const auto folder_of = [](const boost::filesystem::path& p) {
-        return p.parent_path().empty() ? boost::filesystem::path(".") : p.parent_path();
-    };
-    return a.filename() == b.filename() && ::stat(folder_of(a).c_str(), &folder_a) == 0 &&
-           ::stat(folder_of(b).c_str(), &folder_b) == 0 && folder_a.st_dev == folder_b.st_dev &&
-           folder_a.st_ino == folder_b.st_ino;
+    return a.name == b.name && ::fstat(a.folder.get(), &folder_a) == 0 && ::fstat(b.folder.get(), &folder_b) == 0 &&
+           folder_a.st_dev == folder_b.st_dev && folder_a.st_ino == folder_b.st_ino;
+}
+
+// Holds the folder of `path`, with the Win32 code of a failure.
+std::error_code hold(const boost::filesystem::path& path, held_entry& entry) {
+    if (const int error = hold_entry(path, entry)) {
+        return fail_with_errno(error == EINVAL ? ENOENT : error, path);
+    }
+    return {};
 }
 
 // The checks Windows makes on an existing destination before replacing it.
@@ -193,20 +199,29 @@ std::error_code check_replaceable(const struct stat& destination) {
 }  // namespace
 
 std::error_code copy_file(const boost::filesystem::path& from, const boost::filesystem::path& to, copy_option option) {
-    unique_fd source(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    if (!source) {
-        return fail_with_errno(errno, from);
+    unique_fd found;
+    if (const int error = walk_path(from, last_link::follow, found)) {
+        return fail_with_errno(error, from);
     }
     struct stat source_status {};
-    if (::fstat(source.get(), &source_status) != 0) {
+    if (::fstat(found.get(), &source_status) != 0) {
         return fail_with_errno(errno, from);
     }
-    if (S_ISDIR(source_status.st_mode)) {
+    // Only a file is copied: a folder is refused as on Windows, a fifo or device would block or never end.
+    if (!S_ISREG(source_status.st_mode)) {
         return fail_with(win32::access_denied);
+    }
+    unique_fd source;
+    if (const int error = reopen(found, O_RDONLY | O_NOCTTY, source)) {
+        return fail_with_errno(error, from);
+    }
+    held_entry destination_entry;
+    if (auto error = hold(to, destination_entry)) {
+        return error;
     }
     struct stat destination {};
     const bool no_replace = option == copy_option::fail_if_exists;
-    if (look_up(to, destination)) {
+    if (look_up(destination_entry, destination) == 0) {
         if (no_replace) {
             return fail_with(win32::file_exists);
         }
@@ -214,7 +229,7 @@ std::error_code copy_file(const boost::filesystem::path& from, const boost::file
             return error;
         }
     }
-    auto error = copy_into_place(source.get(), source_status, to, no_replace, owner::caller);
+    auto error = copy_into_place(source.get(), source_status, destination_entry, to, no_replace, owner::caller);
     if (error && no_replace && error.value() == static_cast<int>(win32::already_exists)) {
         return fail_with(win32::file_exists);
     }
@@ -222,16 +237,24 @@ std::error_code copy_file(const boost::filesystem::path& from, const boost::file
 }
 
 std::error_code move_file(const boost::filesystem::path& from, const boost::filesystem::path& to, move_option options) {
+    held_entry source_entry;
+    held_entry destination_entry;
+    if (auto error = hold(from, source_entry)) {
+        return error;
+    }
     struct stat source {};
-    if (!look_up(from, source)) {
-        return fail_with_errno(errno, from);
+    if (const int error = look_up(source_entry, source)) {
+        return fail_with_errno(error, from);
+    }
+    if (auto error = hold(to, destination_entry)) {
+        return error;
     }
     const bool no_replace = !has_option(options, move_option::replace_existing);
     struct stat destination {};
     bool same_object = false;
-    if (look_up(to, destination)) {
+    if (look_up(destination_entry, destination) == 0) {
         same_object = destination.st_dev == source.st_dev && destination.st_ino == source.st_ino;
-        if (same_object && same_entry(from, to)) {
+        if (same_object && same_entry(source_entry, destination_entry)) {
             return {};
         }
         if (no_replace) {
@@ -244,11 +267,12 @@ std::error_code move_file(const boost::filesystem::path& from, const boost::file
             return error;
         }
     }
-    const int renamed = rename_into_place(from, to, no_replace);
+    const int renamed = rename_into_place(source_entry.folder.get(), source_entry.name, destination_entry, no_replace);
     if (renamed == 0) {
         // rename() leaves two hard links of one file both in place; the move still has to take the
         // source name away.
-        if (same_object && ::unlink(from.c_str()) != 0 && errno != ENOENT) {
+        if (same_object && ::unlinkat(source_entry.folder.get(), source_entry.name.c_str(), 0) != 0 &&
+            errno != ENOENT) {
             return fail_with_errno(errno, from);
         }
         return {};
@@ -259,50 +283,83 @@ std::error_code move_file(const boost::filesystem::path& from, const boost::file
     if (!has_option(options, move_option::copy_allowed) || !S_ISREG(source.st_mode)) {
         return fail_with(win32::not_same_device);
     }
-    unique_fd opened(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW));
+    unique_fd opened(::openat(source_entry.folder.get(), source_entry.name.c_str(),
+                              O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK));
     if (!opened) {
         return fail_with_errno(errno, from);
     }
-    if (auto error = copy_into_place(opened.get(), source, to, no_replace, owner::source)) {
+    struct stat opened_status {};
+    if (::fstat(opened.get(), &opened_status) != 0 || opened_status.st_ino != source.st_ino ||
+        opened_status.st_dev != source.st_dev) {
+        return fail_with(win32::access_denied);  // replaced since it was looked at
+    }
+    if (auto error = copy_into_place(opened.get(), source, destination_entry, to, no_replace, owner::source)) {
         return error;
     }
     // Both copies stay when the source cannot go: nothing is lost, and the caller hears of it.
-    if (::unlink(from.c_str()) != 0) {
+    if (::unlinkat(source_entry.folder.get(), source_entry.name.c_str(), 0) != 0) {
         return fail_with_errno(errno, from);
     }
     return {};
 }
 
 std::error_code delete_file(const boost::filesystem::path& path) {
+    held_entry entry;
+    if (auto error = hold(path, entry)) {
+        return error;
+    }
     struct stat status {};
-    if (!look_up(path, status)) {
-        return fail_with_errno(errno, path);
+    if (const int error = look_up(entry, status)) {
+        return fail_with_errno(error, path);
     }
     if (S_ISDIR(status.st_mode) || is_read_only_file(status)) {
         return fail_with(win32::access_denied);
     }
-    if (::unlink(path.c_str()) != 0) {
+    if (::unlinkat(entry.folder.get(), entry.name.c_str(), 0) != 0) {
         return fail_with_errno(errno, path);
     }
     return {};
 }
 
+found_item find_item(const boost::filesystem::path& path) {
+    held_entry entry;
+    struct stat status {};
+    if (hold_entry(path, entry) != 0 || look_up(entry, status) != 0) {
+        return found_item::nothing;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return found_item::folder;
+    }
+    if (S_ISREG(status.st_mode) && !(entry.shared && status.st_nlink > 1)) {
+        return found_item::file;
+    }
+    return found_item::planted;
+}
+
 std::error_code create_folder(const boost::filesystem::path& path) {
-    if (::mkdir(path.c_str(), 0777) != 0) {
+    held_entry entry;
+    if (auto error = hold(path, entry)) {
+        return error;
+    }
+    if (::mkdirat(entry.folder.get(), entry.name.c_str(), 0777) != 0) {
         return fail_with_errno(errno, path);
     }
     return {};
 }
 
 std::error_code remove_folder(const boost::filesystem::path& path) {
+    held_entry entry;
+    if (auto error = hold(path, entry)) {
+        return error;
+    }
     struct stat status {};
-    if (!look_up(path, status)) {
-        return fail_with_errno(errno, path);
+    if (const int error = look_up(entry, status)) {
+        return fail_with_errno(error, path);
     }
     if (!S_ISDIR(status.st_mode)) {
         return fail_with(win32::directory);
     }
-    if (::rmdir(path.c_str()) != 0) {
+    if (::unlinkat(entry.folder.get(), entry.name.c_str(), AT_REMOVEDIR) != 0) {
         return fail_with(errno == EEXIST ? win32::dir_not_empty : win32_from_errno(errno, path));
     }
     return {};

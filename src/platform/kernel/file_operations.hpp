@@ -3,7 +3,9 @@
 //
 // A destination is never written through a symbolic link: a copy is written to an exclusive
 // temporary file beside the destination and renamed over it, so a failed copy leaves the destination
-// as it was. As on Windows, a read-only file is neither replaced nor deleted (ERROR_ACCESS_DENIED).
+// as it was. Every path is walked by descriptor, following no link that another account could have
+// planted (path_walk.hpp; ERROR_CANT_RESOLVE_FILENAME otherwise), and the change is made relative
+// to the folder held open. As on Windows, a read-only file is neither replaced nor deleted (ERROR_ACCESS_DENIED).
 // Every failure also sets the thread's last error.
 #pragma once
 
@@ -17,8 +19,9 @@ enum class copy_option { overwrite, fail_if_exists };
 
 // Copies a file's content, permission bits (without set-user-id and set-group-id), extended
 // attributes (the file attributes and the access control list among them) and times. The source is
-// followed when it is a symbolic link. Fails with ERROR_FILE_EXISTS for an existing destination under
-// fail_if_exists, ERROR_ACCESS_DENIED when the source or destination is a folder.
+// followed when it is a symbolic link that the walk may follow; only a regular file is copied. Fails with
+// ERROR_FILE_EXISTS for an existing destination under fail_if_exists, ERROR_ACCESS_DENIED when the source or
+// destination is a folder.
 std::error_code copy_file(const boost::filesystem::path& from, const boost::filesystem::path& to, copy_option option);
 
 enum class move_option : unsigned {
@@ -45,6 +48,17 @@ std::error_code delete_file(const boost::filesystem::path& path);
 // Creates one folder (its parent must exist) with the default permissions; ERROR_ALREADY_EXISTS when
 // something exists at the path, ERROR_PATH_NOT_FOUND when the parent is missing.
 std::error_code create_folder(const boost::filesystem::path& path);
+
+// What is at a path itself, a symbolic link not followed.
+enum class found_item {
+    nothing,  // also when the path cannot be walked: the operation that follows meets that error
+    file,     // a regular file
+    folder,
+    // A symbolic link, a fifo, socket or device, or a regular file with a second name in a folder
+    // that other accounts may write: nothing the installer writes, and nothing to trust.
+    planted,
+};
+found_item find_item(const boost::filesystem::path& path);
 
 // Removes an empty folder; ERROR_DIR_NOT_EMPTY when it is not empty, ERROR_DIRECTORY when the path
 // is not a folder.

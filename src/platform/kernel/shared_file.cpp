@@ -1,6 +1,7 @@
 #include "platform/kernel/shared_file.hpp"
 
 #include "platform/diagnostics/diagnostic_log.hpp"
+#include "platform/kernel/path_walk.hpp"
 #include "platform/kernel/win32_error.hpp"
 
 #include <fcntl.h>
@@ -23,11 +24,20 @@ std::error_code fail_errno(int error_number, const boost::filesystem::path& path
 
 unique_fd open_shared_file(const boost::filesystem::path& path, file_access access, std::error_code& error) {
     error.clear();
+    held_entry entry;
+    if (const int walk_error = hold_entry(path, entry)) {
+        error = fail_errno(walk_error, path);
+        return {};
+    }
     // No O_TRUNC here: a file is only cut once its lock is held. O_NONBLOCK keeps a fifo from
-    // blocking the opening; it is refused right after.
-    const int flags =
+    // blocking the opening; it is refused right after. In a folder another account may write, a
+    // file is only ever created: what is there may be a second name of anyone's file.
+    int flags =
         (access == file_access::write ? O_WRONLY | O_CREAT : O_RDONLY) | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-    unique_fd fd(::open(path.c_str(), flags, 0666));
+    if (access == file_access::write && entry.shared) {
+        flags |= O_EXCL;
+    }
+    unique_fd fd(::openat(entry.folder.get(), entry.name.c_str(), flags, 0666));
     if (!fd) {
         error = fail_errno(errno, path);
         return {};

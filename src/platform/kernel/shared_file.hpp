@@ -3,9 +3,11 @@
 // between two openings in one process; a conflict is ERROR_SHARING_VIOLATION, as on Windows.
 // Stands in for _wfsopen/_wsopen_s with _SH_SECURE and the CreateFileW sharing flags.
 //
-// A file is never opened through a symbolic link (ERROR_CANT_RESOLVE_FILENAME), and only a regular
-// file is opened (ERROR_ACCESS_DENIED otherwise): a planted link, fifo or device at a destination
-// is refused, not followed or blocked on.
+// A file is never opened through a symbolic link (ERROR_CANT_RESOLVE_FILENAME), nor through one on
+// the way that another account could have planted (path_walk.hpp), and only a regular file is
+// opened (ERROR_ACCESS_DENIED otherwise): a planted link, fifo or device at a destination is
+// refused, not followed or blocked on. In a folder other accounts may write, writing only ever
+// creates a new file (ERROR_ALREADY_EXISTS when something is there).
 #pragma once
 
 #include "platform/kernel/unique_fd.hpp"
@@ -21,7 +23,7 @@ namespace platform::kernel {
 
 enum class file_access { read, write };
 
-// read: an existing file. write: created (with the default permissions) or truncated. An empty
+// read: an existing file. write: created (with the default permissions) or truncated, but see above. An empty
 // descriptor and `error` set (the thread's last error too) on failure.
 unique_fd open_shared_file(const boost::filesystem::path& path, file_access access, std::error_code& error);
 

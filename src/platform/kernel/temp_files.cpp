@@ -1,5 +1,6 @@
 #include "platform/kernel/temp_files.hpp"
 
+#include "platform/kernel/path_walk.hpp"
 #include "platform/kernel/win32_error.hpp"
 
 #include <fcntl.h>
@@ -48,12 +49,24 @@ bool is_plain_name_part(std::string_view part) {
     return part.find('/') == std::string_view::npos;
 }
 
+// The folder held open, or the Win32 failure (ERROR_PATH_NOT_FOUND when it is missing).
+std::error_code open_folder(const boost::filesystem::path& folder, unique_fd& opened) {
+    if (const int error = walk_path(folder.empty() ? "." : folder, last_link::follow, opened)) {
+        return error == ENOENT ? fail_with(win32::path_not_found) : fail_with_errno(error, folder);
+    }
+    return {};
+}
+
 }  // namespace
 
 std::error_code create_temp_file(const boost::filesystem::path& folder, std::string_view prefix,
                                  boost::filesystem::path& created) {
     if (!is_plain_name_part(prefix)) {
         return fail_with(win32::invalid_parameter);
+    }
+    unique_fd held;
+    if (auto error = open_folder(folder, held)) {
+        return error;
     }
     const std::string stem(leading_characters(prefix, 3));
     constexpr unsigned name_count = 0xFFFF;
@@ -62,19 +75,19 @@ std::error_code create_temp_file(const boost::filesystem::path& folder, std::str
         const unsigned unique = (start + i) % name_count + 1;
         char number[8];
         std::snprintf(number, sizeof number, "%04X", unique);
-        const boost::filesystem::path candidate = folder / (stem + number + ".tmp");
-        unique_fd file(::open(candidate.c_str(), O_WRONLY | exclusive_file_flags, 0600));
+        const std::string name = stem + number + ".tmp";
+        unique_fd file(::openat(held.get(), name.c_str(), O_WRONLY | exclusive_file_flags, 0600));
         if (file) {
             if (file.close() != 0) {
                 const int error = errno;
-                ::unlink(candidate.c_str());
-                return fail_with_errno(error, candidate);
+                ::unlinkat(held.get(), name.c_str(), 0);
+                return fail_with_errno(error, folder / name);
             }
-            created = candidate;
+            created = folder / name;
             return {};
         }
         if (errno != EEXIST) {
-            return fail_with_errno(errno, candidate);
+            return fail_with_errno(errno, folder / name);
         }
     }
     return fail_with(win32::file_exists);
@@ -85,21 +98,29 @@ std::error_code create_temp_folder(const boost::filesystem::path& folder, std::s
     if (!is_plain_name_part(prefix)) {
         return fail_with(win32::invalid_parameter);
     }
+    unique_fd held;
+    if (auto error = open_folder(folder, held)) {
+        return error;
+    }
     for (int attempt = 0; attempt < random_name_attempts; ++attempt) {
-        const boost::filesystem::path candidate = folder / (std::string(prefix) + random_part(6));
-        if (::mkdir(candidate.c_str(), 0700) == 0) {
-            created = candidate;
+        const std::string name = std::string(prefix) + random_part(6);
+        if (::mkdirat(held.get(), name.c_str(), 0700) == 0) {
+            created = folder / name;
             return {};
         }
         if (errno != EEXIST) {
-            return fail_with_errno(errno, candidate);
+            return fail_with_errno(errno, folder / name);
         }
     }
     return fail_with(win32::file_exists);
 }
 
 std::error_code create_private_folder(const boost::filesystem::path& path) {
-    if (::mkdir(path.c_str(), 0700) != 0) {
+    held_entry entry;
+    if (const int error = hold_entry(path, entry)) {
+        return fail_with_errno(error, path);
+    }
+    if (::mkdirat(entry.folder.get(), entry.name.c_str(), 0700) != 0) {
         return fail_with_errno(errno, path);
     }
     return {};
@@ -107,15 +128,29 @@ std::error_code create_private_folder(const boost::filesystem::path& path) {
 
 unique_fd create_unique_file(const boost::filesystem::path& folder, std::string_view stem, std::string_view suffix,
                              boost::filesystem::path& created, std::error_code& error) {
+    unique_fd held;
+    if ((error = open_folder(folder, held))) {
+        return {};
+    }
+    std::string name;
+    unique_fd file = create_unique_file_at(held.get(), stem, suffix, name, error);
+    if (file) {
+        created = folder / name;
+    }
+    return file;
+}
+
+unique_fd create_unique_file_at(int folder, std::string_view stem, std::string_view suffix, std::string& created,
+                                std::error_code& error) {
     if (!is_plain_name_part(stem) || !is_plain_name_part(suffix)) {
         error = fail_with(win32::invalid_parameter);
         return {};
     }
     for (int attempt = 0; attempt < random_name_attempts; ++attempt) {
-        const boost::filesystem::path candidate = folder / (std::string(stem) + random_part(6) + std::string(suffix));
-        unique_fd file(::open(candidate.c_str(), O_RDWR | exclusive_file_flags, 0600));
+        std::string candidate = std::string(stem) + random_part(6) + std::string(suffix);
+        unique_fd file(::openat(folder, candidate.c_str(), O_RDWR | exclusive_file_flags, 0600));
         if (file) {
-            created = candidate;
+            created = std::move(candidate);
             error.clear();
             return file;
         }

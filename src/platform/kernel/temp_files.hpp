@@ -1,6 +1,7 @@
 // Temporary files and folders created exclusively: a name is only ever taken by creating it
-// (O_CREAT|O_EXCL|O_NOFOLLOW, mkdir), so a symbolic link planted in a shared temporary folder is never
-// followed. Stands in for GetTempFileNameW; the temporary folder itself (GetTempPathW) is
+// (O_CREAT|O_EXCL|O_NOFOLLOW, mkdir), relative to the folder held open by a walk that follows no link
+// another account could have planted (path_walk.hpp), so a symbolic link in a shared temporary
+// folder is never followed. Stands in for GetTempFileNameW; the temporary folder itself (GetTempPathW) is
 // platform::system::temp_folder().
 #pragma once
 
@@ -34,5 +35,8 @@ std::error_code create_private_folder(const boost::filesystem::path& path);
 // place. An empty descriptor and `error` set on failure.
 unique_fd create_unique_file(const boost::filesystem::path& folder, std::string_view stem, std::string_view suffix,
                              boost::filesystem::path& created, std::error_code& error);
+// The same in a folder held open; `created` is the new file's name in it.
+unique_fd create_unique_file_at(int folder, std::string_view stem, std::string_view suffix, std::string& created,
+                                std::error_code& error);
 
 }  // namespace platform::kernel

@@ -1,5 +1,6 @@
 #include "platform/kernel/win32_error.hpp"
 
+#include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/kernel/system_messages.hpp"
 
 #include <sys/stat.h>
@@ -148,6 +149,10 @@ std::error_code fail_with(std::uint32_t code) {
 }
 
 std::error_code fail_with_errno(int error_number, const boost::filesystem::path& path) {
+    if (error_number == ELOOP) {
+        // A refused link is the one failure an administrator must be able to find by its path.
+        diagnostics::note("Not following a symbolic link in a folder other accounts may write: ", path);
+    }
     return fail_with(win32_from_errno(error_number, path));
 }
 
