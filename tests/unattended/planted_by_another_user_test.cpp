@@ -77,9 +77,11 @@ protected:
 
     static fs::path Program() { return QUILLON_BINARY_DIR "/bin/quillon-setup"; }
     fs::path InstallFolder() const { return machine.root() / "opt/Vintrel/Quillon 7"; }
+    fs::path Log() const { return machine.folder() / "install.log"; }
 
     test_support::installer_result Install() const {
-        return test_support::run_installer(Program(), "--unattended --language en", machine.folder());
+        return test_support::run_installer(Program(), "--unattended --language en --log " + Log().string(),
+                                           machine.folder());
     }
     test_support::installer_result Uninstall() const {
         return test_support::run_installer(InstallFolder() / "uninstall", "", machine.folder());
@@ -155,6 +157,12 @@ TEST_P(PlantedByAnotherUser, TouchesNothingOutsideTheSharedFoldersAndNeverBlocks
         EXPECT_EQ(Differences(decoy, DecoyState()), "");
         if (trap.blocksInstallation && exitCode == 1 && std::string(operation) != "uninstall") {
             EXPECT_NE(run.errors.find("(Error Code 1:00000781)"), std::string::npos) << run.errors;
+            // The administrator finds the link by its path.
+            const std::string log = test_support::read_file(Log());
+            EXPECT_NE(log.find("Not following a symbolic link in a folder other accounts may write: " +
+                               Materials().string() + "/"),
+                      std::string::npos)
+                << log;
         }
     };
     const int runExit = trap.blocksInstallation ? 1 : 0;

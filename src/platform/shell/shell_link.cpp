@@ -1,5 +1,6 @@
 #include "platform/shell/shell_link.hpp"
 
+#include "platform/kernel/path_walk.hpp"
 #include "platform/kernel/temp_files.hpp"
 #include "platform/kernel/unique_fd.hpp"
 #include "platform/kernel/win32_error.hpp"
@@ -131,10 +132,15 @@ std::error_code shell_link::save(const boost::filesystem::path& link_file) const
         return kernel::fail_with(kernel::win32::no_unicode_translation);
     }
 
-    const boost::filesystem::path folder = link_file.has_parent_path() ? link_file.parent_path() : ".";
+    // The folder may be a user's own (the desktop): it is held open, and the entry written and renamed
+    // relative to it.
+    kernel::held_entry place;
+    if (const int walk_error = kernel::hold_entry(link_file, place)) {
+        return kernel::fail_with_errno(walk_error, link_file);
+    }
     std::error_code error;
-    boost::filesystem::path temporary;
-    kernel::unique_fd file = kernel::create_unique_file(folder, ".vn", ".tmp", temporary, error);
+    std::string temporary;
+    kernel::unique_fd file = kernel::create_unique_file_at(place.folder.get(), ".vn", ".tmp", temporary, error);
     if (!file) {
         return error;
     }
@@ -148,11 +154,11 @@ std::error_code shell_link::save(const boost::filesystem::path& link_file) const
     if (!failure) {
         failure = file.close();
     }
-    if (!failure && ::rename(temporary.c_str(), link_file.c_str()) != 0) {
+    if (!failure && ::renameat(place.folder.get(), temporary.c_str(), place.folder.get(), place.name.c_str()) != 0) {
         failure = errno;
     }
     if (failure) {
-        ::unlink(temporary.c_str());
+        ::unlinkat(place.folder.get(), temporary.c_str(), 0);
         return kernel::fail_with_errno(failure, link_file);
     }
     return {};
