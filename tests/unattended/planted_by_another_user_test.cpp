@@ -28,12 +28,12 @@ using test_support::single_quoted;
 
 namespace {
 
-class PlantedByAnotherUser;
+class LocalUser;
 
 struct Trap {
     const char* what;
     // Plants the trap where a shared file or folder of the installation is.
-    std::function<void(const PlantedByAnotherUser& self)> plant;
+    std::function<void(const LocalUser& self)> plant;
     bool blocksInstallation;  // a folder of ours is a link: a run must fail and be rolled back
 };
 
@@ -41,7 +41,8 @@ void PrintTo(const Trap& trap, std::ostream* out) {
     *out << trap.what;
 }
 
-class PlantedByAnotherUser : public test_support::sandbox_test, public testing::WithParamInterface<Trap> {
+// A sandbox machine with a second, unprivileged account that may reach its shared folders.
+class LocalUser : public test_support::sandbox_test {
 public:
     fs::path Decoy() const { return machine.root() / "var/opt/decoy"; }
     fs::path Materials() const { return machine.root() / "var/opt/Vintrel/Materials"; }
@@ -120,6 +121,8 @@ private:
     std::optional<test_support::SecondAccount> m_account;
 };
 
+class PlantedByAnotherUser : public LocalUser, public testing::WithParamInterface<Trap> {};
+
 const fs::path kWood = "Wood.qmat";
 
 std::string Differences(const std::map<std::string, test_support::file_state>& before,
@@ -197,26 +200,26 @@ TEST_P(PlantedByAnotherUser, TouchesNothingOutsideTheSharedFoldersAndNeverBlocks
 
 const Trap kTraps[] = {
     {"the Materials folder replaced by a link to a root folder",
-     [](const PlantedByAnotherUser& self) {
+     [](const LocalUser& self) {
          const std::string materials = single_quoted(self.Materials().string());
          self.AsUser("[ -L " + materials + " ] || { mv " + materials + " " + materials + ".mine && ln -s " +
                      single_quoted(self.Decoy().string()) + " " + materials + "; }");
      },
      true},
     {"a shared file replaced by a link to a root file",
-     [](const PlantedByAnotherUser& self) {
+     [](const LocalUser& self) {
          self.AsUser("ln -sfn " + single_quoted((self.Decoy() / kWood).string()) + " " +
                      single_quoted((self.Materials() / kWood).string()));
      },
      false},
     {"a shared file replaced by a dangling link",
-     [](const PlantedByAnotherUser& self) {
+     [](const LocalUser& self) {
          self.AsUser("ln -sfn " + single_quoted((self.Decoy() / "Missing.qmat").string()) + " " +
                      single_quoted((self.Materials() / kWood).string()));
      },
      false},
     {"a shared file replaced by a fifo",
-     [](const PlantedByAnotherUser& self) {
+     [](const LocalUser& self) {
          const std::string file = single_quoted((self.Materials() / kWood).string());
          self.AsUser("rm -f " + file + " && mkfifo " + file);
      },
@@ -224,7 +227,7 @@ const Trap kTraps[] = {
     // This kernel forbids a user a hard link to a file they cannot write (protected_hardlinks), so
     // root makes it here, as a kernel without that protection lets the user.
     {"a shared file replaced by a second name of a root file",
-     [](const PlantedByAnotherUser& self) {
+     [](const LocalUser& self) {
          fs::remove(self.Materials() / kWood);
          fs::create_hard_link(self.Decoy() / kWood, self.Materials() / kWood);
      },
@@ -232,5 +235,39 @@ const Trap kTraps[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Traps, PlantedByAnotherUser, testing::ValuesIn(kTraps));
+
+// Backups are made in the run's own folder: a user who takes every backup name of the shared
+// temporary folder cannot make an update go on without them, and one that fails goes back exactly.
+TEST_F(LocalUser, TakingEveryBackupNameInTheSharedTemporaryFolderStopsNoRollback) {
+    const test_support::private_tmpfs sharedDisk(machine.root() / "var" / "opt", "16m,mode=0755");
+    ASSERT_TRUE(sharedDisk.mounted()) << "no private file system for the failing run";
+    ASSERT_EQ(Install().exit_code, 0);
+    MakeInstalledVersionOlder();
+
+    ASSERT_EQ(::chmod(machine.temp().c_str(), 01777), 0);  // shared, as /tmp is
+    AsUser("cd " + single_quoted(machine.temp().string()) +
+           " && seq 1 65535 | awk '{ printf \"vn%04X.tmp\\n\", $1 }' | xargs touch");
+    ASSERT_TRUE(fs::exists(machine.temp() / "vnFFFF.tmp"));
+    // The update writes this shared file anew, on a disk with no room left: it fails after the
+    // program files were replaced.
+    AsUser("rm " + single_quoted((Materials() / kWood).string()));
+    const fs::path filler = machine.root() / "var" / "opt" / "filler";
+    std::system(("dd if=/dev/zero of=" + single_quoted(filler.string()) + " bs=64k 2>/dev/null").c_str());
+    // The grant of the kept shared folders is written again with the same entries in a larger list:
+    // the recorded access lists are not compared.
+    const auto comparable = [this] {
+        auto snapshot = test_support::without_named_objects(machine.snapshot());
+        for (auto& [path, state] : snapshot.files) {
+            state.xattrs.erase("user.vn.dacl");
+        }
+        return snapshot;
+    };
+    const auto before = comparable();
+
+    const auto update = Install();
+
+    EXPECT_EQ(update.exit_code, 1) << update.errors;
+    EXPECT_TRUE(test_support::same_machine(before, comparable()));
+}
 
 }  // namespace
