@@ -2,6 +2,7 @@
 
 #include "payload/folder_tokens.hpp"
 #include "platform/kernel/file_attributes.hpp"
+#include "platform/kernel/file_operations.hpp"
 #include "platform/kernel/shared_file.hpp"
 #include "platform/kernel/win32_error.hpp"
 #include "security/access_control.hpp"
@@ -43,11 +44,8 @@ std::unique_ptr<std::ostream> open_entry_output(const fs::path& destination, acc
     boost::system::error_code exists_error;
     if (fs::exists(fs::symlink_status(destination, exists_error))) {
         make_writable(destination);
-    } else {
-        const fs::path parent = destination.parent_path();
-        if (!parent.empty() && !fs::exists(parent)) {
-            fs::create_directories(parent);
-        }
+    } else if (const std::error_code error = kernel::create_folders(destination.parent_path())) {
+        throw file_error(error, destination, "cannot create the folder");
     }
     open_folder_access(destination.parent_path(), access);
 

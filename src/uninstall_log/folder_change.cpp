@@ -4,8 +4,6 @@
 #include "uninstall_log/undo_notes.hpp"
 #include "uninstall_log/uninstall_log.hpp"
 
-#include <boost/filesystem/operations.hpp>
-
 namespace fs = boost::filesystem;
 namespace kernel = platform::kernel;
 namespace shcne = platform::shell::shcne;
@@ -26,22 +24,10 @@ void UndoCreatedFolder(const UninstallLogEntry& entry) {
 
 void UninstallLog::CreateFolders(const fs::path& path) {
     // The root is never a candidate; each later component is, outermost first.
-    fs::path candidate = path.root_path();
-    for (const fs::path& component : path.relative_path()) {
-        if (component.empty() || component == ".") {
-            continue;  // a trailing or doubled separator
-        }
-        candidate /= component;
-        boost::system::error_code ignored;
-        if (fs::is_directory(candidate, ignored)) {
-            continue;
-        }
-        if (kernel::create_folder(candidate)) {
-            return;
-        }
-        platform::shell::change_notify(shcne::mkdir, candidate);
-        UninstallLogEntry& entry = Append(UninstallLogEntry::Folder, candidate.string());
+    (void)kernel::create_folders(path, [this](const fs::path& created) {
+        platform::shell::change_notify(shcne::mkdir, created);
+        UninstallLogEntry& entry = Append(UninstallLogEntry::Folder, created.string());
         entry.done = true;
         entry.undo = UndoCreatedFolder;
-    }
+    });
 }

@@ -347,6 +347,34 @@ std::error_code create_folder(const boost::filesystem::path& path) {
     return {};
 }
 
+std::error_code create_folders(const boost::filesystem::path& path,
+                               const std::function<void(const boost::filesystem::path&)>& created) {
+    boost::filesystem::path candidate = path.root_path();
+    for (const boost::filesystem::path& component : path.relative_path()) {
+        if (component.empty() || component == ".") {
+            continue;  // a trailing or doubled separator
+        }
+        candidate /= component;
+        unique_fd found;
+        const int error = walk_path(candidate, last_link::follow, found);
+        struct stat status {};
+        if (error == 0 && ::fstat(found.get(), &status) == 0 && S_ISDIR(status.st_mode)) {
+            continue;
+        }
+        if (error != ENOENT) {
+            // Something that is not a folder on the way: Windows' path-not-found.
+            return fail_with_errno(error ? error : ENOTDIR, candidate);
+        }
+        if (auto failure = create_folder(candidate)) {
+            return failure;
+        }
+        if (created) {
+            created(candidate);
+        }
+    }
+    return {};
+}
+
 std::error_code remove_folder(const boost::filesystem::path& path) {
     held_entry entry;
     if (auto error = hold(path, entry)) {

@@ -11,6 +11,7 @@
 
 #include <boost/filesystem/path.hpp>
 
+#include <functional>
 #include <system_error>
 
 namespace platform::kernel {
@@ -59,6 +60,12 @@ enum class found_item {
     planted,
 };
 found_item find_item(const boost::filesystem::path& path);
+
+// Creates the missing folders of `path`, outermost first, calling `created` with each one it made. A
+// folder already there, also behind a link the walk may follow, is passed over; the first folder
+// that cannot be made or reached ends the walk with its error.
+std::error_code create_folders(const boost::filesystem::path& path,
+                               const std::function<void(const boost::filesystem::path&)>& created = {});
 
 // Removes an empty folder; ERROR_DIR_NOT_EMPTY when it is not empty, ERROR_DIRECTORY when the path
 // is not a folder.
