@@ -1,9 +1,8 @@
 // The installer run as an administrator's script runs it: `--unattended` on a machine without a
 // display, in the sandbox, with the exit code and the diagnostic log as the only report.
 #include "platform/registry/key.hpp"
-#include "platform/resources/resource_table.hpp"
 #include "platform/scratch_folder.hpp"
-#include "platform/version/version_block.hpp"
+#include "program_version_resource.hpp"
 #include "startup/installed_product.hpp"
 #include "startup/startup_probe.hpp"
 #include "support/installer_process.hpp"
@@ -50,23 +49,8 @@ protected:
             std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != l.npos; }));
     }
 
-    // Gives the installed main program another file version, as an installation of that version
-    // would have left it.
     void SetInstalledVersion(std::uint32_t ms, std::uint32_t ls) const {
-        platform::version::version_resource version;
-        version.fixed.emplace();
-        version.fixed->dwFileVersionMS = ms;
-        version.fixed->dwFileVersionLS = ls;
-        version.string_tables = {{"040904b0", {{"ProductName", "Quillon"}, {"ProductVersion", "7.xx"}}}};
-        version.translations = {{0x0409, 1200}};
-        const auto block = platform::version::build_version_block(version);
-        const fs::path file = machine.folder() / "version.res";
-        test_support::write_file(file, std::string(reinterpret_cast<const char*>(block.data()), block.size()));
-        const std::string command = std::string(QUILLON_BINARY_DIR "/bin/vnres replace ") +
-                                    test_support::single_quoted((InstallFolder() / "quillon").string()) + " " +
-                                    std::to_string(platform::resources::rt_version) + " 1 " + file.string();
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        fs::remove(file);
+        test_support::set_program_version(InstallFolder() / "quillon", machine.folder(), ms, ls);
     }
 
     // Every desktop entry the installation made, checked by the desktop's own validator.
