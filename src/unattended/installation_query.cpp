@@ -61,9 +61,16 @@ InstalledProductReport QueryInstalledProduct(std::error_code& error) {
 }
 
 std::string FormatInstalledProductReport(const InstalledProductReport& report) {
-    return std::string("installed=") + (report.installed ? "yes" : "no") + "\n" + "version=" + OneLine(report.version) +
-           "\n" + "folder=" + OneLine(report.folder) + "\n" + "language=" + OneLine(report.language) + "\n" +
-           "relation=" + RelationName(report.relation) + "\n";
+    std::string text;
+    const auto line = [&text](const char* key, const std::string& value) {
+        text += std::string(key) + "=" + OneLine(value) + "\n";
+    };
+    line("installed", report.installed ? "yes" : "no");
+    line("version", report.version);
+    line("folder", report.folder);
+    line("language", report.language);
+    line("relation", RelationName(report.relation));
+    return text;
 }
 
 int RunQuery(const std::string& program, std::ostream& out, std::ostream& errors) {

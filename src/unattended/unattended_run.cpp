@@ -97,8 +97,8 @@ bool ApplyFolder(CInstallApp& app, const std::optional<std::string>& folder) {
     return true;
 }
 
-// After a failed run: its failure line, the system's text for its error, that nothing stayed, and
-// where the details are.
+// After a failed run: its failure line, the system's text for its error, the rollback, and where
+// the details are (also of any change the rollback could not undo).
 void SayFailure(const TextProgressPage& page, const boost::filesystem::path& logFile) {
     Say(page.StatusText());
     if (page.m_failureCause) {
@@ -106,7 +106,7 @@ void SayFailure(const TextProgressPage& page, const boost::filesystem::path& log
         Say("Error Code " + ErrorCodeText(page.m_failureCause) + ": " +
             page.m_failureCause.default_error_condition().message());
     }
-    Say("The installation was rolled back: the machine is as it was before the run.");
+    Say("The installation was rolled back.");
     if (!logFile.empty()) {
         Say("The diagnostic log is " + Quoted(logFile.string()) + ".");
     }
