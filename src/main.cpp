@@ -6,6 +6,7 @@
 #include "startup/process_guards.hpp"
 #include "unattended/command_line.hpp"
 #include "unattended/exit_codes.hpp"
+#include "unattended/installation_query.hpp"
 #include "unattended/program_version.hpp"
 #include "unattended/unattended_run.hpp"
 #include "wizard/run_wizard.hpp"
@@ -14,6 +15,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -59,13 +61,15 @@ int main(int argc, char** argv) {
         case CommandLine::Action::ShowVersion:
             std::printf("%s\n", ProgramVersionText().c_str());
             return 0;
+        case CommandLine::Action::Query:
+            return RunQuery(name, std::cout, std::cerr);
         case CommandLine::Action::RunUnattended: {
             if (line.logFile && !OpenLog(name, *line.logFile)) {
                 return exit_code::kStartupFailure;
             }
             int code = exit_code::kStartupFailure;
             try {
-                code = RunUnattended(line.choices);
+                code = RunUnattended(line.choices, line.logFile.value_or(boost::filesystem::path()));
             } catch (const std::exception& error) {
                 // The installation itself undoes what it changed; what throws here is start-up.
                 std::fprintf(stderr, "%s: start-up failed: %s\n", name.c_str(), error.what());

@@ -60,17 +60,31 @@ bool DirectXRuntime::Run(platform::ui::CWnd* owner) const {
     return result == directx_setup::kSuccess || result == directx_setup::kSuccessRestart;
 }
 
-void SetUpDirectXRuntime(CInstallApp& app, InstallProgressPage& page) {
+const char* DirectXStepOutcomeText(DirectXStepOutcome outcome) {
+    switch (outcome) {
+        case DirectXStepOutcome::NoUsableLibrary:
+            return "skipped (no usable setup library, or DirectX older than 9.0c)";
+        case DirectXStepOutcome::SetUpBefore:
+            return "skipped (set up by the previous installation)";
+        case DirectXStepOutcome::Succeeded:
+            return "OK";
+        case DirectXStepOutcome::Failed:
+            break;
+    }
+    return "FAILED";
+}
+
+DirectXStepOutcome SetUpDirectXRuntime(CInstallApp& app, InstallProgressPage& page) {
     const DirectXRuntime runtime(app.m_strTempFolder);
     if (!runtime) {
-        return;
+        return DirectXStepOutcome::NoUsableLibrary;
     }
     if (app.m_nPreviousInstall != PreviousSame) {
         const auto& previous = app.m_uninstallLog.previousEntries;
         if (std::any_of(previous.begin(), previous.end(), [](const UninstallLogEntry& entry) {
                 return entry.kind == UninstallLogEntry::DirectXRuntime && entry.done;
             })) {
-            return;
+            return DirectXStepOutcome::SetUpBefore;
         }
     }
     PendingChange change = app.m_uninstallLog.AddDirectX();
@@ -79,4 +93,5 @@ void SetUpDirectXRuntime(CInstallApp& app, InstallProgressPage& page) {
     const bool ok = runtime.Run(page.GetProgressWindow());
     change.Complete(ok, text);
     AppendOutcome(page, ok);
+    return ok ? DirectXStepOutcome::Succeeded : DirectXStepOutcome::Failed;
 }

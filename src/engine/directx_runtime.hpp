@@ -51,7 +51,18 @@ private:
     platform::kernel::dynamic_library m_library;
 };
 
+// What the step did, for the diagnostic log.
+enum class DirectXStepOutcome {
+    NoUsableLibrary,  // skipped: no setup library, or the machine lacks the DirectX it extends
+    SetUpBefore,      // skipped: a previous installation set the runtime up
+    Succeeded,
+    Failed,
+};
+
+// "OK", "FAILED", or "skipped" with the reason.
+const char* DirectXStepOutcomeText(DirectXStepOutcome outcome);
+
 // The step: silent when the library is not usable, or when a previous installation set the runtime
 // up and this is not a reinstallation of the same version; otherwise recorded and reported on the
 // page. Never changes the run's result.
-void SetUpDirectXRuntime(CInstallApp& app, InstallProgressPage& page);
+DirectXStepOutcome SetUpDirectXRuntime(CInstallApp& app, InstallProgressPage& page);

@@ -171,6 +171,7 @@ InstallNotificationHandler::result InstallNotificationHandler::OnFailed(const st
     m_file.Complete(false);
     AppendOutcome(m_page, false);
     m_page.SetStatusText(InstallationFailedText(ErrorCodeText(code)));
+    m_page.m_failureCause = code;
     return result::stop;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <system_error>
 
 namespace platform::ui {
 class CWnd;
@@ -30,4 +31,7 @@ public:
     // the start of every run.
     std::string m_strMainProgramPath;
     std::string m_strUninstallerPath;
+    // The system's error behind a failed run, when one is known (the code its failure text shows);
+    // emptied at the start of every run.
+    std::error_code m_failureCause;
 };

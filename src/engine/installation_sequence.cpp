@@ -104,8 +104,8 @@ bool InstallSteps(CInstallApp& app, InstallProgressPage& page, std::istream& pay
     diagnostics::note("Step: shortcuts (Start menu ", app.m_bStartMenuShortcut ? "yes" : "no", ", desktop ",
                       app.m_bDesktopShortcut ? "yes" : "no", ")");
     CreateShortcuts(app, page);
-    diagnostics::note("Step: DirectX runtime");
-    SetUpDirectXRuntime(app, page);
+    const DirectXStepOutcome directX = SetUpDirectXRuntime(app, page);
+    diagnostics::note("Step: DirectX runtime ", DirectXStepOutcomeText(directX));
 
     BeginStep(page, LoadText(engine_text::kRegistryWriting));
     const bool registryWritten = WriteUninstallKey(app, page);
@@ -145,6 +145,17 @@ std::string CurrentFailureText() {
     }
 }
 
+// The system's error behind the exception being handled, when it carries one.
+std::error_code CurrentFailureCause() {
+    try {
+        throw;
+    } catch (const std::system_error& error) {
+        return error.code();
+    } catch (...) {
+        return {};
+    }
+}
+
 // One guard around the whole run: whatever step throws, every recorded change is undone and the run
 // is reported as failed, so no path leaves a half-installed machine.
 bool InstallIntoTemporaryFolder(CInstallApp& app, InstallProgressPage& page, std::istream& payloadSource) {
@@ -153,6 +164,7 @@ bool InstallIntoTemporaryFolder(CInstallApp& app, InstallProgressPage& page, std
         return InstallSteps(app, page, payloadSource);
     } catch (...) {
         diagnostics::note("Installation FAILED: ", CurrentFailureText(), "; rolling back");
+        page.m_failureCause = CurrentFailureCause();
         app.m_uninstallLog.Rollback();
         try {
             ShowFailure(page, "-1", true);
@@ -170,6 +182,7 @@ bool RunInstallationFrom(CInstallApp& app, InstallProgressPage& page, std::istre
     kernel::use_shared_file_modes();
     page.m_strMainProgramPath.clear();
     page.m_strUninstallerPath.clear();
+    page.m_failureCause.clear();
     page.AppendLogLine(std::string(), true);
     const platform::ui::CWaitCursor waitCursor;
 

@@ -4,7 +4,6 @@
 #include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/kernel/win32_error.hpp"
 #include "platform/locale/locale_ids.hpp"
-#include "platform/registry/key.hpp"
 #include "platform/shell/known_folders.hpp"
 #include "platform/ui/framework_constants.hpp"
 #include "security/access_control.hpp"
@@ -21,7 +20,6 @@
 #include <boost/filesystem/path.hpp>
 
 namespace ui = platform::ui;
-namespace reg = platform::registry;
 namespace shell = platform::shell;
 namespace kernel = platform::kernel;
 namespace diagnostics = platform::diagnostics;
@@ -32,17 +30,6 @@ constexpr std::uint32_t kTitleText = 1000;
 constexpr std::uint32_t kNotAdministratorText = 1126;
 constexpr std::uint32_t kProductRunningText = 1127;
 constexpr std::uint32_t kInstallerInEnglishText = 1129;
-
-// The language the previous installation recorded, when it is one the product knows.
-std::optional<std::uint32_t> RecordedLanguage() {
-    const auto recorded = reg::get_value(reg::hive::local_machine, UninstallKeyPath(), "VnLanguage");
-    if (!recorded || recorded->data.size() != 4) {
-        return std::nullopt;
-    }
-    const auto& d = recorded->data;
-    const std::uint32_t index = d[0] | d[1] << 8 | d[2] << 16 | std::uint32_t{d[3]} << 24;
-    return IsProductLanguage(index) ? std::optional(index) : std::nullopt;
-}
 
 // A folder below a special folder: folder\Vintrel\Quillon 7.
 std::string ProductFolderIn(const std::optional<boost::filesystem::path>& folder) {
@@ -132,7 +119,7 @@ void CInstallApp::ChooseStartLanguage() {
         MakeLanguageCurrent(*m_requestedLanguage);
     } else {
         MakeLanguageCurrent(ChooseLanguage(ProductLanguageMask));
-        if (const auto recorded = RecordedLanguage()) {
+        if (const auto recorded = RecordedProductLanguage()) {
             MakeLanguageCurrent(*recorded);
         }
     }
@@ -171,14 +158,11 @@ void CInstallApp::ReadPreviousInstallation() {
     m_strPreviousVersion = previous.versionText;
     m_nPreviousVersion = previous.versionNumber;
 
-    if (m_nPreviousInstall == PreviousSame || m_nPreviousInstall == PreviousOlder) {
-        const boost::filesystem::path log = FindUninstallLog(installed);
-        if (!log.empty()) {
-            m_uninstallLog.Read(&log);
-            m_strInstallFolder = m_uninstallLog.installPath;
-            m_strStartMenuFolder = m_uninstallLog.shortcutPath;
-            return;
-        }
+    if ((m_nPreviousInstall == PreviousSame || m_nPreviousInstall == PreviousOlder) &&
+        ReadPreviousUninstallLog(installed, m_uninstallLog)) {
+        m_strInstallFolder = m_uninstallLog.installPath;
+        m_strStartMenuFolder = m_uninstallLog.shortcutPath;
+        return;
     }
     m_uninstallLog.Read(nullptr);
 }

@@ -28,6 +28,8 @@ po::options_description Options() {
         ("no-desktop", "no shortcut on the desktop (with --unattended)")
         ("log", po::value<std::string>()->value_name("FILE"),
          "append a diagnostic log to FILE (created when missing, never through a symbolic link)")
+        ("query", "print what is installed as key=value lines (installed, version, folder, language, "
+         "relation) and change nothing; needs neither a display nor administrator rights")
         ("help", "show this text")
         ("version", "show the installer's product and file version");
     // clang-format on
@@ -84,6 +86,15 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
         return line;
     }
     const bool unattended = values.count("unattended") != 0;
+    if (values.count("query")) {
+        for (const char* option : {"unattended", "folder", "language", "no-start-menu", "no-desktop", "log"}) {
+            if (values.count(option)) {
+                return UsageError(std::string("the option '--") + option + "' cannot be used with '--query'");
+            }
+        }
+        line.action = CommandLine::Action::Query;
+        return line;
+    }
     for (const char* option : {"folder", "language", "no-start-menu", "no-desktop"}) {
         if (values.count(option) && !unattended) {
             return UsageError(std::string("the option '--") + option + "' needs '--unattended'");
@@ -119,7 +130,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
 std::string UsageLine(const std::string& program) {
     return "usage: " + program +
            " [--unattended [--folder DIR] [--language CODE] [--no-start-menu] [--no-desktop]] [--log FILE] | "
-           "--help | --version";
+           "--query | --help | --version";
 }
 
 std::string HelpText(const std::string& program) {
@@ -139,6 +150,10 @@ std::string HelpText(const std::string& program) {
          << "  " << exit_code::kNotAdministrator << "  no administrator rights\n"
          << "  " << exit_code::kProductRunning << "  the product is running\n"
          << "  " << exit_code::kNewerInstalled << "  a newer version of the product is installed\n"
-         << "  " << exit_code::kStartupFailure << "  start-up failed (locale, processor, resources, the log file)\n";
+         << "  " << exit_code::kStartupFailure << "  start-up failed (locale, processor, resources, the log file)\n\n"
+         << "--query prints installed=yes|no, version=, folder=, language= (an ISO code) and\n"
+         << "relation=none|older|same|newer (the installed version compared with this installer's);\n"
+         << "its exit code is 0 when it could answer, " << exit_code::kStartupFailure
+         << " when it could not (the registry cannot be read).\n";
     return text.str();
 }

@@ -1,6 +1,6 @@
 // The installer's command line. Without arguments the wizard runs; `--unattended` installs without a
-// window; `--log` works with both. Parsed with Boost.Program_options; anything it cannot take is a
-// usage error with a one-line message that names the option.
+// window; `--log` works with both; `--query` tells what is installed and takes no other option. Parsed with
+// Boost.Program_options; anything it cannot take is a usage error with a one-line message that names the option.
 #pragma once
 
 #include <boost/filesystem/path.hpp>
@@ -18,7 +18,7 @@ struct UnattendedChoices {
 };
 
 struct CommandLine {
-    enum class Action { RunWizard, RunUnattended, ShowHelp, ShowVersion, UsageError };
+    enum class Action { RunWizard, RunUnattended, Query, ShowHelp, ShowVersion, UsageError };
 
     Action action = Action::RunWizard;
     UnattendedChoices choices;
@@ -28,7 +28,7 @@ struct CommandLine {
 
 CommandLine ParseCommandLine(const std::vector<std::string>& arguments);
 
-// The synopsis line: "usage: PROGRAM [--unattended [OPTIONS]] [--log FILE] | --help | --version".
+// The synopsis line: "usage: PROGRAM [--unattended [OPTIONS]] [--log FILE] | --query | --help | --version".
 std::string UsageLine(const std::string& program);
 
 // The whole --help text: the synopsis, every option, the exit codes.

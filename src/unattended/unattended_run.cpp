@@ -1,5 +1,6 @@
 #include "unattended/unattended_run.hpp"
 
+#include "engine/install_notification_handler.hpp"
 #include "engine/install_progress_page.hpp"
 #include "engine/installation_sequence.hpp"
 #include "identity/product_identity.hpp"
@@ -96,9 +97,24 @@ bool ApplyFolder(CInstallApp& app, const std::optional<std::string>& folder) {
     return true;
 }
 
+// After a failed run: its failure line, the system's text for its error, the rollback, and where
+// the details are (also of any change the rollback could not undo).
+void SayFailure(const TextProgressPage& page, const boost::filesystem::path& logFile) {
+    Say(page.StatusText());
+    if (page.m_failureCause) {
+        // The portable meaning where there is one: the C library's words ("No space left on device").
+        Say("Error Code " + ErrorCodeText(page.m_failureCause) + ": " +
+            page.m_failureCause.default_error_condition().message());
+    }
+    Say("The installation was rolled back.");
+    if (!logFile.empty()) {
+        Say("The diagnostic log is " + Quoted(logFile.string()) + ".");
+    }
+}
+
 }  // namespace
 
-int RunUnattended(const UnattendedChoices& choices) {
+int RunUnattended(const UnattendedChoices& choices, const boost::filesystem::path& logFile) {
     UseConsoleMessages();
     UseExitCodeForFailedChecks(exit_code::kStartupFailure);
     InitializeProcess();
@@ -129,7 +145,7 @@ int RunUnattended(const UnattendedChoices& choices) {
     app.m_bInstalled = RunInstallationSequence(app, page);
     page.Finish();
     if (!app.m_bInstalled) {
-        Say(page.StatusText());
+        SayFailure(page, logFile);
         return exit_code::kFailed;
     }
     Say(LoadText(kInstallationCompleteText));

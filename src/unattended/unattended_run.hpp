@@ -6,5 +6,9 @@
 
 #include "unattended/command_line.hpp"
 
-// Runs the process guards, start-up and the installation; returns the exit code.
-int RunUnattended(const UnattendedChoices& choices);
+#include <boost/filesystem/path.hpp>
+
+// Runs the process guards, start-up and the installation; returns the exit code. A failed
+// installation is reported with the system's text for its error, the rollback, and the diagnostic
+// log when one is being written (`logFile`).
+int RunUnattended(const UnattendedChoices& choices, const boost::filesystem::path& logFile = {});

@@ -28,15 +28,15 @@ TEST_F(DirectXStep, RunsUnlessThePreviousInstallationDidOrTheSystemCannotTakeIt)
         std::int32_t previousInstall;
         bool previousDone;  // the previous log records a successful setup
         const char* systemVersion;
-        bool runs;
+        DirectXStepOutcome outcome;
     } cases[] = {
-        {"first installation", PreviousNone, false, "4.09.00.0904", true},
-        {"reinstallation after a setup", PreviousSame, true, "4.09.00.0904", true},
-        {"update after a setup", PreviousOlder, true, "4.09.00.0904", false},
-        {"update after a failed setup", PreviousOlder, false, "4.09.00.0904", true},
-        {"lowest revision it extends", PreviousNone, false, "4.09.00.0903", true},
-        {"DirectX older than 9.0c", PreviousNone, false, "4.09.00.0902", false},
-        {"no DirectX recorded", PreviousNone, false, "", false},
+        {"first installation", PreviousNone, false, "4.09.00.0904", DirectXStepOutcome::Succeeded},
+        {"reinstallation after a setup", PreviousSame, true, "4.09.00.0904", DirectXStepOutcome::Succeeded},
+        {"update after a setup", PreviousOlder, true, "4.09.00.0904", DirectXStepOutcome::SetUpBefore},
+        {"update after a failed setup", PreviousOlder, false, "4.09.00.0904", DirectXStepOutcome::Succeeded},
+        {"lowest revision it extends", PreviousNone, false, "4.09.00.0903", DirectXStepOutcome::Succeeded},
+        {"DirectX older than 9.0c", PreviousNone, false, "4.09.00.0902", DirectXStepOutcome::NoUsableLibrary},
+        {"no DirectX recorded", PreviousNone, false, "", DirectXStepOutcome::NoUsableLibrary},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -49,9 +49,9 @@ TEST_F(DirectXStep, RunsUnlessThePreviousInstallationDidOrTheSystemCannotTakeIt)
         previous.done = c.previousDone;
         RecordDirectXVersion(c.systemVersion);
 
-        SetUpDirectXRuntime(*app, page);
+        EXPECT_EQ(SetUpDirectXRuntime(*app, page), c.outcome);
 
-        if (!c.runs) {
+        if (c.outcome != DirectXStepOutcome::Succeeded) {
             EXPECT_EQ(page.log, "");
             EXPECT_TRUE(page.statusTexts.empty());
             EXPECT_TRUE(app->m_uninstallLog.entries.empty());
@@ -69,7 +69,7 @@ TEST_F(DirectXStep, RunsUnlessThePreviousInstallationDidOrTheSystemCannotTakeIt)
 
 TEST_F(DirectXStep, AFailedSetupIsRecordedNotDone) {
     fs::remove(fs::path(app->m_strTempFolder) / "dxupdate.cab");  // the setup misses a component
-    SetUpDirectXRuntime(*app, page);
+    EXPECT_EQ(SetUpDirectXRuntime(*app, page), DirectXStepOutcome::Failed);
     EXPECT_EQ(page.log, DirectXText() + "Failed\r\n");
     ASSERT_EQ(app->m_uninstallLog.entries.size(), 1u);
     EXPECT_FALSE(app->m_uninstallLog.entries.back().done);
@@ -83,7 +83,7 @@ TEST_F(DirectXStep, IsSilentWithoutAUsableLibrary) {
             WriteFile(fs::path(app->m_strTempFolder) / "DSETUP.dll", content);
         }
         EXPECT_FALSE(DirectXRuntime(app->m_strTempFolder));
-        SetUpDirectXRuntime(*app, page);
+        EXPECT_EQ(SetUpDirectXRuntime(*app, page), DirectXStepOutcome::NoUsableLibrary);
         EXPECT_EQ(page.log, "");
         EXPECT_TRUE(app->m_uninstallLog.entries.empty());
     }

@@ -49,6 +49,7 @@ TEST(CommandLine, GoodLines) {
         {"--help", Action::ShowHelp, {}, {}, true, true, {}},
         {"--unattended --help", Action::ShowHelp, {}, {}, true, true, {}},
         {"--version", Action::ShowVersion, {}, {}, true, true, {}},
+        {"--query", Action::Query, {}, {}, true, true, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -79,6 +80,8 @@ TEST(CommandLine, BadLinesAreUsageErrorsNamingTheOption) {
         {"--folder /opt/Q", "--unattended"},                         // only for an unattended run
         {"--no-start-menu", "--unattended"},
         {"--log", "log"},
+        {"--query --unattended", "--unattended"},  // a query changes nothing and writes no log
+        {"--query --log q.log", "--log"},
     };
     for (const auto& [line, named] : cases) {
         SCOPED_TRACE(line);
@@ -92,7 +95,7 @@ TEST(CommandLine, BadLinesAreUsageErrorsNamingTheOption) {
 TEST(CommandLine, HelpDocumentsEveryOptionAndExitCode) {
     const std::string help = HelpText("quillon-setup");
     for (const char* option : {"--unattended", "--folder", "--language", "--no-start-menu", "--no-desktop", "--log",
-                               "--help", "--version"}) {
+                               "--query", "--help", "--version"}) {
         EXPECT_NE(help.find(option), std::string::npos) << option;
     }
     for (int code = 0; code <= 7; ++code) {

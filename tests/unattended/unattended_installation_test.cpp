@@ -1,9 +1,8 @@
 // The installer run as an administrator's script runs it: `--unattended` on a machine without a
 // display, in the sandbox, with the exit code and the diagnostic log as the only report.
 #include "platform/registry/key.hpp"
-#include "platform/resources/resource_table.hpp"
 #include "platform/scratch_folder.hpp"
-#include "platform/version/version_block.hpp"
+#include "program_version_resource.hpp"
 #include "startup/installed_product.hpp"
 #include "startup/startup_probe.hpp"
 #include "support/installer_process.hpp"
@@ -50,23 +49,8 @@ protected:
             std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != l.npos; }));
     }
 
-    // Gives the installed main program another file version, as an installation of that version
-    // would have left it.
     void SetInstalledVersion(std::uint32_t ms, std::uint32_t ls) const {
-        platform::version::version_resource version;
-        version.fixed.emplace();
-        version.fixed->dwFileVersionMS = ms;
-        version.fixed->dwFileVersionLS = ls;
-        version.string_tables = {{"040904b0", {{"ProductName", "Quillon"}, {"ProductVersion", "7.xx"}}}};
-        version.translations = {{0x0409, 1200}};
-        const auto block = platform::version::build_version_block(version);
-        const fs::path file = machine.folder() / "version.res";
-        test_support::write_file(file, std::string(reinterpret_cast<const char*>(block.data()), block.size()));
-        const std::string command = std::string(QUILLON_BINARY_DIR "/bin/vnres replace ") +
-                                    test_support::single_quoted((InstallFolder() / "quillon").string()) + " " +
-                                    std::to_string(platform::resources::rt_version) + " 1 " + file.string();
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        fs::remove(file);
+        test_support::set_program_version(InstallFolder() / "quillon", machine.folder(), ms, ls);
     }
 
     // Every desktop entry the installation made, checked by the desktop's own validator.
@@ -110,6 +94,7 @@ TEST_F(UnattendedInstallation, FirstInstallationWithoutADisplay) {
     EXPECT_EQ(LogLinesWith("Installation folder: " + InstallFolder().string()), 1);
     EXPECT_EQ(LogLinesWith(" bytes, CRC "), kPayloadEntries);
     EXPECT_EQ(LogLinesWith("Wrote " + (InstallFolder() / "quillon").string() + " ("), 1);
+    EXPECT_EQ(LogLinesWith("Step: DirectX runtime skipped (no usable setup library"), 1);
     EXPECT_EQ(LogLinesWith("Step: registration run OK"), 1);
     EXPECT_EQ(LogLinesWith("Installation OK"), 1);
     EXPECT_EQ(LogLinesWith("ended with exit code 0"), 1);
@@ -190,7 +175,12 @@ TEST_F(UnattendedInstallation, AFullDiskIsRolledBackAndTheLogNamesTheFile) {
     const auto run = Install("--language en --folder " + (small / "Quillon").string());
 
     EXPECT_EQ(run.exit_code, 1) << run.errors;
-    EXPECT_NE(run.errors.find("Installation failed (Error Code 1:00000070)."), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("Installation failed (Error Code 1:00000070).\n"
+                              "Error Code 1:00000070: No space left on device\n"
+                              "The installation was rolled back"),
+              std::string::npos)
+        << run.errors;
+    EXPECT_NE(run.errors.find("The diagnostic log is " + Log().string() + ".\n"), std::string::npos) << run.errors;
     EXPECT_TRUE(test_support::same_machine(before, Snapshot()));
     const auto lines = LogLines();
     const auto failure = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
@@ -200,6 +190,38 @@ TEST_F(UnattendedInstallation, AFullDiskIsRolledBackAndTheLogNamesTheFile) {
     EXPECT_NE(failure->find(": No space left on device (errno 28)"), std::string::npos) << *failure;
     EXPECT_EQ(LogLinesWith("Installation FAILED and rolled back"), 1);
     EXPECT_EQ(LogLinesWith("ended with exit code 1"), 1);
+}
+
+TEST_F(UnattendedInstallation, QueryAnswersInEveryRelationWithoutRightsAndWritesNothing) {
+    const auto query = [&](const std::string& prefix = {}) {
+        const auto before = machine.snapshot();  // named objects included: a query makes none
+        const auto run = Run("--query", prefix);
+        EXPECT_TRUE(test_support::same_machine(before, machine.snapshot()));
+        EXPECT_EQ(run.exit_code, 0) << run.errors;
+        EXPECT_EQ(run.errors, "");
+        return run.output;
+    };
+    EXPECT_EQ(query(), "installed=no\nversion=\nfolder=\nlanguage=\nrelation=none\n");
+
+    ASSERT_EQ(Install("--language de --no-desktop").exit_code, 0);
+    const std::string installed = "installed=yes\nversion=Quillon ";
+    const std::string place = "\nfolder=" + InstallFolder().string() + "\nlanguage=de\nrelation=";
+    EXPECT_EQ(query(), installed + "7.02b" + place + "same\n");
+    SetInstalledVersion(0x00070002, 0x00020000);  // 7.2.2.0
+    EXPECT_EQ(query(), installed + "7.xx" + place + "older\n");
+    SetInstalledVersion(0x00080000, 0);
+    EXPECT_EQ(query(), installed + "7.xx" + place + "newer\n");
+    // An ordinary account that may read every file gets the same answer.
+    EXPECT_EQ(query("setpriv --reuid=65534 --regid=65534 --clear-groups --inh-caps=+dac_override "
+                    "--ambient-caps=+dac_override"),
+              installed + "7.xx" + place + "newer\n");
+
+    // A registry that cannot be read is no answer at all, never "not installed".
+    test_support::write_file(machine.root() / "var/lib/quillon-registry/machine.db", std::string(4096, 'x'));
+    const auto unreadable = Run("--query");
+    EXPECT_EQ(unreadable.exit_code, 7) << unreadable.errors;
+    EXPECT_EQ(unreadable.output, "");
+    EXPECT_NE(unreadable.errors.find("the registry cannot be read"), std::string::npos) << unreadable.errors;
 }
 
 TEST_F(UnattendedInstallation, UsageErrorsWriteNothingAndHelpAndVersionAnswer) {
