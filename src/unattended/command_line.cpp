@@ -139,6 +139,7 @@ std::string HelpText(const std::string& program) {
          << "  " << exit_code::kNotAdministrator << "  no administrator rights\n"
          << "  " << exit_code::kProductRunning << "  the product is running\n"
          << "  " << exit_code::kNewerInstalled << "  a newer version of the product is installed\n"
-         << "  " << exit_code::kStartupFailure << "  start-up failed (locale, processor, resources, the log file)\n";
+         << "  " << exit_code::kStartupFailure
+         << "  start-up failed (locale, processor, resources, the log file, the installer mutex)\n";
     return text.str();
 }
