@@ -3,6 +3,8 @@
 #include "payload/compress_error.hpp"
 #include "platform/text/utf_convert.hpp"
 
+#include <set>
+
 namespace payload {
 
 namespace {
@@ -77,6 +79,15 @@ std::vector<index_record> parse_archive_index(std::span<const char> index) {
         record.entry.crc = reader.number<std::uint32_t>();
     }
     return records;
+}
+
+void check_distinct_destinations(const std::vector<archive_entry>& entries) {
+    std::set<std::string> destinations;
+    for (const archive_entry& entry : entries) {
+        if (!destinations.insert(entry.destination.lexically_normal().string()).second) {
+            throw compress_failure(compress_errc::unexpected);
+        }
+    }
 }
 
 }  // namespace payload

@@ -41,4 +41,9 @@ void check_index_size(std::uint64_t index_size);
 // fit, or a text that is not well-formed UTF-16, throws compress error 7.
 std::vector<index_record> parse_archive_index(std::span<const char> index);
 
+// Throws compress error 7 when two entries have the same destination once "." and ".." are cleared
+// away: the later file would silently replace the earlier one (a data file named like the main
+// program would replace the program). Names are compared exactly, as this file system does.
+void check_distinct_destinations(const std::vector<archive_entry>& entries);
+
 }  // namespace payload

@@ -69,12 +69,15 @@ void archive_writer::read_index() {
         }
     }
 
-    m_entries.reserve(records.size());
+    std::vector<archive_entry> entries;
+    entries.reserve(records.size());
     for (auto& record : records) {
         const std::string file_name(entry_file_name(record.entry.source_name));
         record.entry.destination = m_target.resolve_folder(record.folder_text, m_folders, m_access_folders) / file_name;
-        m_entries.push_back(std::move(record.entry));
+        entries.push_back(std::move(record.entry));
     }
+    check_distinct_destinations(entries);
+    m_entries = std::move(entries);
 
     m_bytes_done = m_index_size;
     m_bytes_total = total;

@@ -35,7 +35,8 @@ public:
     // later block without doing anything, so only the first failure is ever seen.
     //
     // Failures: compress error 7 for an index that is inconsistent or unsafe (before anything is
-    // resolved or written) and for bytes beyond the last entry; 5 when the caller answers stop; 3
+    // resolved or written), for two entries with one destination (before anything is written) and
+    // for bytes beyond the last entry; 5 when the caller answers stop; 3
     // when a stored entry's CRC-32 differs from the index; the target's own failures unchanged.
     std::streamsize write(const char* bytes, std::streamsize count);
 

@@ -10,6 +10,16 @@ bool is_separator(char c) {
     return c == '\\' || c == '/';
 }
 
+// U+0000 to U+001F and U+007F. In UTF-8 they are single bytes that no longer sequence contains.
+bool has_control_character(std::string_view text) {
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::vector<std::string_view> path_elements(std::string_view text) {
@@ -40,8 +50,8 @@ std::string_view entry_file_name(std::string_view source_name) {
 
 bool is_safe_entry_path(std::string_view folder_text, std::string_view file_name) {
     if (file_name.empty() || file_name == "." || file_name == ".." ||
-        file_name.find_first_of(std::string_view("\\/\0", 3)) != std::string_view::npos ||
-        folder_text.find('\0') != std::string_view::npos) {
+        file_name.find_first_of("\\/") != std::string_view::npos || has_control_character(file_name) ||
+        has_control_character(folder_text)) {
         return false;
     }
     const auto elements = path_elements(folder_text);

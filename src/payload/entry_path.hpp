@@ -21,7 +21,8 @@ std::string_view entry_file_name(std::string_view source_name);
 
 // False when the file name is empty, "." or "..", or holds a separator, or when the folder text
 // climbs above where it starts (past its token, root or first element) with "..". Texts holding a
-// NUL are refused as well: the file system would cut them short.
+// control character (U+0000 to U+001F, U+007F) are refused as well: the file system would cut a NUL
+// short, and a line break would split the file's line in the uninstall log and the diagnostic log.
 bool is_safe_entry_path(std::string_view folder_text, std::string_view file_name);
 
 // Throws compress error 7 (unexpected) when is_safe_entry_path says no.

@@ -62,8 +62,14 @@ bool CInstallApp::StartSession() {
         return StopStartup(StartupStop::ProcessorCheck);
     }
     if (!m_instanceMutex.TryAcquire()) {
+        const bool created = static_cast<bool>(m_instanceMutex.handle);
+        if (!created) {
+            // The user is told what an installer running elsewhere tells; the log keeps the cause.
+            diagnostics::note("The installer mutex could not be created: error ", m_instanceMutex.creationError, ": ",
+                              StartupErrorText(m_instanceMutex.creationError));
+        }
         ReportStartupError(kernel::win32::busy);
-        return StopStartup(StartupStop::InstallerRunning);
+        return StopStartup(created ? StartupStop::InstallerRunning : StartupStop::InstallerMutexUnavailable);
     }
     CWinApp::InitInstance();
     UseProgramIcon();
@@ -90,8 +96,12 @@ bool CInstallApp::StartSession() {
 
 bool CInstallApp::StopStartup(StartupStop reason) {
     m_startupStop = reason;
-    constexpr const char* kNames[] = {"", "processor check not passed", "another installer is running",
-                                      "no administrator rights", "the product is running"};
+    constexpr const char* kNames[] = {"",
+                                      "processor check not passed",
+                                      "another installer is running",
+                                      "no administrator rights",
+                                      "the product is running",
+                                      "the installer mutex is unavailable"};
     diagnostics::note("Start-up stopped: ", kNames[static_cast<int>(reason)]);
     return false;
 }

@@ -20,8 +20,16 @@ class CInstallApp;
 using WizardRunner = void (*)(CInstallApp& app);
 
 // Which start-up check stopped the session, for a caller that has to tell them apart (the exit code
-// of an unattended run).
-enum class StartupStop { None, ProcessorCheck, InstallerRunning, NotAdministrator, ProductRunning };
+// of an unattended run). InstallerMutexUnavailable: the installer mutex could not be created at all,
+// so no other installer is known to run; the user sees the same message as for InstallerRunning.
+enum class StartupStop {
+    None,
+    ProcessorCheck,
+    InstallerRunning,
+    NotAdministrator,
+    ProductRunning,
+    InstallerMutexUnavailable
+};
 
 class CInstallApp : public platform::ui::CWinApp {
 public:

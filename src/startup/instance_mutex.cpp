@@ -15,9 +15,13 @@ InstanceMutex::InstanceMutex(std::string_view name, bool initialOwner, bool glob
         handle =
             objects::named_mutex::create(fullName, initialOwner, MakeEveryoneObjectSecurity(objects::mutex_all_access));
         owned = handle && initialOwner && handle.last_error() != kernel::win32::already_exists;
+        if (!handle) {
+            creationError = handle.last_error();
+        }
         kernel::set_last_error(handle.last_error());
     } catch (security::HRESULT hr) {
-        kernel::set_last_error(static_cast<std::uint32_t>(hr));
+        creationError = static_cast<std::uint32_t>(hr);
+        kernel::set_last_error(creationError);
     }
 }
 

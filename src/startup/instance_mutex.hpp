@@ -4,6 +4,7 @@
 
 #include "platform/sync/named_mutex.hpp"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,7 @@ public:
 
     platform::sync::named_mutex handle;
     bool owned = false;
+    std::uint32_t creationError = 0;  // why there is no handle: a Windows code or an HRESULT
 };
 
 // The installer mutex's name for an application id: id + suffix.

@@ -150,7 +150,8 @@ std::string HelpText(const std::string& program) {
          << "  " << exit_code::kNotAdministrator << "  no administrator rights\n"
          << "  " << exit_code::kProductRunning << "  the product is running\n"
          << "  " << exit_code::kNewerInstalled << "  a newer version of the product is installed\n"
-         << "  " << exit_code::kStartupFailure << "  start-up failed (locale, processor, resources, the log file)\n\n"
+         << "  " << exit_code::kStartupFailure
+         << "  start-up failed (locale, processor, resources, the log file, the installer mutex)\n\n"
          << "--query prints installed=yes|no, version=, folder=, language= (an ISO code) and\n"
          << "relation=none|older|same|newer (the installed version compared with this installer's);\n"
          << "its exit code is 0 when it could answer, " << exit_code::kStartupFailure

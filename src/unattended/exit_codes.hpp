@@ -11,6 +11,6 @@ inline constexpr int kInstallerRunning = 3;
 inline constexpr int kNotAdministrator = 4;
 inline constexpr int kProductRunning = 5;
 inline constexpr int kNewerInstalled = 6;
-inline constexpr int kStartupFailure = 7;  // locale, processor, resources, the log file
+inline constexpr int kStartupFailure = 7;  // locale, processor, resources, the log file, the installer mutex
 
 }  // namespace exit_code

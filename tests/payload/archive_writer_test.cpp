@@ -241,6 +241,8 @@ TEST(ArchiveWriter, UnsafeOrInconsistentIndexIsRefusedBeforeAnythingHappens) {
         {"no file name", one_entry("build\\", "<InstallPath>")},
         {"folder above its base", one_entry("a.txt", "<InstallPath>\\Lang\\..\\..\\etc")},
         {"relative folder above the current one", one_entry("a.txt", "..")},
+        {"line break in the file name", one_entry("build\\a\nb.dat", "<InstallPath>")},
+        {"tab in the folder", one_entry("a.txt", "<InstallPath>\\La\tng")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -250,5 +252,33 @@ TEST(ArchiveWriter, UnsafeOrInconsistentIndexIsRefusedBeforeAnythingHappens) {
         EXPECT_EQ(run.target.resolved, 0);
         EXPECT_TRUE(run.target.opened.empty());
         EXPECT_TRUE(run.events.empty());
+    }
+}
+
+// A later entry with an earlier one's destination would silently replace it: a data file named like
+// the main program would become the main program.
+TEST(ArchiveWriter, TwoEntriesWithOneDestinationAreRefusedBeforeAnythingIsWritten) {
+    const struct {
+        const char* what;
+        std::vector<vnpack::memory_file> files;
+        int error;
+    } cases[] = {
+        {"data named like the main program",
+         {{"out/quillon", "<InstallPath>", 1, "program"}, {"data/quillon", "<InstallPath>", 3, "data"}},
+         7},
+        {"the same place through . and ..",
+         {{"a.dat", "<InstallPath>\\Lang", 0, "a"}, {"b/a.dat", "<InstallPath>\\.\\Bin\\..\\Lang", 0, "b"}},
+         7},
+        {"one name in two folders", {{"a.dat", "<InstallPath>\\Lang", 0, "a"}, {"a.dat", "<InstallPath>", 0, "b"}}, 0},
+        {"names differing in case", {{"a.dat", "<InstallPath>", 0, "a"}, {"A.dat", "<InstallPath>", 0, "b"}}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writer_run run;
+        EXPECT_EQ(compress_error_of(run, vnpack::build_archive(c.files)), c.error);
+        EXPECT_EQ(run.target.opened.size(), c.error == 0 ? 2u : 0u);
+        if (c.error != 0) {
+            EXPECT_TRUE(run.events.empty());
+        }
     }
 }

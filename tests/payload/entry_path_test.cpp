@@ -34,6 +34,15 @@ TEST(EntryPath, RefusesWhatCouldLeaveItsFolder) {
         {"<InstallPath>", "a\\b", false},
         {"<InstallPath>", "a\0b"s, false},
         {"<InstallPath>\0/x"s, "a", false},
+        // Control characters would split the file's line in the logs.
+        {"<InstallPath>", "a\nb", false},
+        {"<InstallPath>", "a\rb", false},
+        {"<InstallPath>", "a\x01", false},
+        {"<InstallPath>", "a\x1F", false},
+        {"<InstallPath>", "a\x7F", false},
+        {"<InstallPath>\\La\tng", "a", false},
+        {"<InstallPath>\nx", "a", false},
+        {"<InstallPath>\\Übersicht", "a\u00A0b ~", true},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(payload::is_safe_entry_path(c.folder, c.name), c.safe) << c.folder << " | " << c.name;

@@ -3,9 +3,12 @@
 #include "platform/kernel/file_attributes.hpp"
 #include "platform/process/process_handle.hpp"
 #include "platform/registry/key.hpp"
+#include "platform/sync/named_mutex.hpp"
 #include "platform/sync/named_semaphore.hpp"
+#include "platform/sync/object_namespace.hpp"
 #include "support/file_content.hpp"
 #include "support/machine_snapshot.hpp"
+#include "support/planted_traps.hpp"
 #include "support/sandbox_machine.hpp"
 #include "uninstall_log/uninstall_log.hpp"
 
@@ -190,6 +193,38 @@ TEST_F(Uninstaller, RefusesWhileTheProductRuns) {
     EXPECT_EQ(run_uninstaller(), 3);
     EXPECT_TRUE(fs::exists(install / "Uninstall.ulog"));
     EXPECT_TRUE(fs::exists(program));
+}
+
+// A local user plants something at the counter's name before the product starts: the product still
+// counts itself, and the uninstaller still sees it.
+TEST_F(Uninstaller, SeesTheRunningProductWhateverWasPlantedAtTheCounter) {
+    std::string why;
+    const auto account = test_support::EnsureSecondAccount(why);
+    ASSERT_TRUE(account) << why;
+    write_log();
+    test_support::OpenLikeTheSystem(machine.folder(), machine.root());
+    const fs::path decoy = machine.root() / "precious";
+    write_file(decoy, "root's");
+    const std::string name = "Global\\Quillon7.{a3526b56-ca7c-4e16-8a26-da7758a378fd}";
+    using namespace platform::sync;
+    for (const auto& trap : test_support::PlantedTraps()) {
+        SCOPED_TRACE(trap.what);
+        {
+            named_mutex other;  // keeps root's folder there while the account plants in it
+            if (trap.inRootsFolder) {
+                other = named_mutex::create("Global\\other", false, object_security::everyone(mutex_all_access));
+                ASSERT_TRUE(other);
+            }
+            ASSERT_EQ(test_support::Plant(*account, trap, objects_folder(), object_file_name(name), decoy, vintrel), 0);
+            auto counter =
+                named_semaphore::create(name, 0, 0x7FFFFFFF, object_security::everyone(semaphore_all_access));
+            ASSERT_TRUE(counter.release(1));
+            EXPECT_EQ(run_uninstaller(), 3);
+        }
+        fs::remove_all(objects_folder());  // what a trap left aside, for the next one
+    }
+    EXPECT_TRUE(fs::exists(program));
+    EXPECT_EQ(read_file(decoy), "root's");
 }
 
 TEST_F(Uninstaller, RemovesNothingWithoutAUsableLog) {

@@ -1,6 +1,7 @@
 #include "platform/sync/shared_object.hpp"
 
 #include "platform/kernel/win32_error.hpp"
+#include "platform/sync/object_folder.hpp"
 #include "platform/sync/object_namespace.hpp"
 
 #include <fcntl.h>
@@ -26,39 +27,9 @@ struct file_header {
 };
 static_assert(sizeof(file_header) == data_offset);
 
-// Everyone's objects and the folder itself: sticky and writable by all, like /tmp.
-constexpr mode_t folder_mode = S_ISVTX | 0777;
-
 // A stale file is replaced by a fresh one, and a file can be replaced while a process waits for its
 // gate; each of these sends the opener round again, but never more than a few times in practice.
 constexpr int max_open_attempts = 64;
-
-[[noreturn]] void throw_errno() {
-    throw object_error{kernel::win32_from_errno(errno)};
-}
-
-class unique_fd {
-public:
-    explicit unique_fd(int fd = -1) : m_fd(fd) {}
-    unique_fd(unique_fd&& other) noexcept : m_fd(other.release()) {}
-    unique_fd& operator=(unique_fd&& other) noexcept {
-        reset(other.release());
-        return *this;
-    }
-    ~unique_fd() { reset(); }
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-    int release() { return std::exchange(m_fd, -1); }
-    void reset(int fd = -1) {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
 
 flock byte_range(off_t byte, short type) {
     flock range{};
@@ -69,49 +40,72 @@ flock byte_range(off_t byte, short type) {
     return range;
 }
 
-// Opens R/run/lock/quillon-objects, creating it as needed. Whoever comes first creates it, also an
-// ordinary account running the product; root takes it over, so that no other account keeps the
-// folder owner's right to remove files from it. A folder others may write to without the sticky bit
-// would let them remove or replace objects: it is refused.
-unique_fd open_objects_folder(const boost::filesystem::path& folder) {
-    boost::system::error_code ignored;
-    boost::filesystem::create_directories(folder.parent_path(), ignored);
-    unique_fd dir;
-    // The process closing the last object removes the folder, also between our mkdir and open.
-    for (int attempt = 0; !dir && attempt < max_open_attempts; ++attempt) {
-        if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-            throw_errno();
-        }
-        dir.reset(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        if (!dir && errno != ENOENT) {
-            throw_errno();
-        }
-    }
-    if (!dir) {
-        throw object_error{kernel::win32::gen_failure};
-    }
-    struct stat info {};
-    if (fstat(dir.get(), &info) != 0) {
-        throw_errno();
-    }
-    const uid_t me = geteuid();
-    if (me == 0 && info.st_uid != 0 && fchown(dir.get(), 0, 0) == 0) {
-        info.st_uid = 0;
-    }
-    if (info.st_uid == me && (info.st_mode & 07777) != folder_mode && fchmod(dir.get(), folder_mode) == 0) {
-        info.st_mode = (info.st_mode & ~07777) | folder_mode;
-    }
-    if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (info.st_mode & S_ISVTX) == 0) {
-        throw object_error{kernel::win32::access_denied};
-    }
-    return dir;
-}
-
 bool names_same_file(int dir, const std::string& file, int fd) {
     struct stat named {
     }, opened{};
     return fstatat(dir, file.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && fstat(fd, &opened) == 0 &&
            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino;
+}
+
+// An object's file as the opener found it: an existing one, one created here, or none, which sends
+// the opener round again (the name changed meanwhile, or something that is no object was taken away
+// from it), after opening the folder again when that went with the last object.
+struct object_file {
+    unique_fd fd;
+    bool created = false;
+    bool folder_gone = false;
+};
+
+object_file open_object_file(int dir, const boost::filesystem::path& folder, const std::string& file, mode_t mode) {
+    constexpr int flags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    struct stat found {};
+    if (fstatat(dir, file.c_str(), &found, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT) {
+            throw_errno();
+        }
+        object_file result;
+        result.fd.reset(openat(dir, file.c_str(), flags | O_CREAT | O_EXCL, mode));
+        if (!result.fd) {
+            if (errno != EEXIST && errno != ENOENT) {
+                throw_errno();
+            }
+            result.folder_gone = errno == ENOENT;
+            return result;
+        }
+        if (fchmod(result.fd.get(), mode) != 0) {
+            throw_errno();
+        }
+        result.created = true;
+        return result;
+    }
+    if (!may_be_object_file(found)) {
+        // A link, a FIFO, a folder or a second name of another file: never an object, never opened.
+        take_away(dir, folder, file, found);
+        return object_file{};
+    }
+    // Opening an existing file without O_CREAT also works where the system protects files of other
+    // accounts in sticky folders from being opened with it.
+    unique_fd fd(openat(dir, file.c_str(), flags));
+    if (!fd) {
+        if (errno == EWOULDBLOCK) {
+            // A lease on the file holds the opening back; no object's file ever has one.
+            take_away(dir, folder, file, found);
+            return object_file{};
+        }
+        if (errno == ENOENT || errno == ELOOP) {
+            return object_file{};
+        }
+        throw_errno();
+    }
+    struct stat opened {};
+    if (fstat(fd.get(), &opened) != 0) {
+        throw_errno();
+    }
+    // Replaced between the look and the opening, or removed as stale since.
+    if (opened.st_dev != found.st_dev || opened.st_ino != found.st_ino || !may_be_object_file(opened)) {
+        return object_file{};
+    }
+    return object_file{std::move(fd)};
 }
 
 std::map<std::string, std::weak_ptr<shared_object>>& process_objects() {
@@ -237,46 +231,17 @@ struct object_opener {
                               const std::function<std::unique_ptr<shared_object>()>& make) {
         const mode_t mode = everyone_may_use ? 0666 : 0600;
         const boost::filesystem::path folder = objects_folder();
-        unique_fd dir = open_objects_folder(folder);
+        unique_fd dir = open_objects_folder();
         for (int attempt = 0; attempt < max_open_attempts; ++attempt) {
-            // Opening an existing file without O_CREAT also works where the system protects files of
-            // other accounts in sticky folders from being opened with it.
-            constexpr int flags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-            unique_fd fd(openat(dir.get(), file.c_str(), flags));
-            bool created = false;
-            if (!fd && errno == ENOENT) {
-                fd.reset(openat(dir.get(), file.c_str(), flags | O_CREAT | O_EXCL, mode));
-                if (!fd && errno == EEXIST) {
-                    continue;
-                }
-                if (!fd && errno == ENOENT) {
-                    // The folder went with the last object closed meanwhile: it is made again.
-                    dir = open_objects_folder(folder);
-                    continue;
-                }
-                created = static_cast<bool>(fd);
-                if (created && fchmod(fd.get(), mode) != 0) {
-                    throw_errno();
-                }
+            object_file found = open_object_file(dir.get(), folder, file, mode);
+            if (found.folder_gone) {
+                dir = open_objects_folder();
             }
-            if (!fd) {
-                throw_errno();
+            if (!found.fd) {
+                continue;
             }
-            struct stat info {};
-            if (fstat(fd.get(), &info) != 0) {
-                throw_errno();
-            }
-            if (!S_ISREG(info.st_mode)) {
-                throw object_error{kernel::win32::invalid_handle};
-            }
-            if (info.st_nlink == 0) {
-                continue;  // removed as stale since we opened it
-            }
-            if (info.st_nlink > 1) {
-                // Another name for the same file, perhaps one an account placed here to have a
-                // privileged installer change a file of its choice.
-                throw object_error{kernel::win32::access_denied};
-            }
+            unique_fd& fd = found.fd;
+            const bool created = found.created;
 
             std::shared_ptr<shared_object> object = make();
             object->m_fd = fd.release();

@@ -13,7 +13,8 @@
 // last handle, and the folder when that was the last object. It unlinks only while it holds the gate
 // and sees no other presence, and an opener checks under the gate that its file is still the named
 // one (else it opens again), so no process ever keeps using a removed file. A process that ends
-// without closing leaves a stale file that the next opener removes.
+// without closing leaves a stale file that the next opener removes. What no object is (a link, a
+// FIFO, a folder, a file with a second name) is taken away unopened (object_folder.hpp).
 #pragma once
 
 #include "platform/sync/object_namespace.hpp"

@@ -254,8 +254,9 @@ TEST(NamedObjects, AccessFollowsTheDescriptor) {
 }
 
 // Another account may place files in the shared folder; an installer running as root must not be
-// led to change a file elsewhere through them.
-TEST(NamedObjects, LinksUnderAnObjectsNameAreRefused) {
+// led to change a file elsewhere through them, nor be kept from its object: a link is no object, and
+// it is taken away (never its target).
+TEST(NamedObjects, LinksUnderAnObjectsNameAreTakenAway) {
     probe::sandbox machine;
     const fs::path target = machine.root() / "precious";
     probe::signal(target.string());
@@ -266,10 +267,12 @@ TEST(NamedObjects, LinksUnderAnObjectsNameAreRefused) {
     fs::create_hard_link(target, objects::objects_folder() / "hard");
     for (const char* name : {"symbolic", "hard"}) {
         auto mutex = objects::named_mutex::create(std::string("Global\\") + name, false, everyone);
-        EXPECT_FALSE(mutex) << name;
-        EXPECT_NE(mutex.last_error(), win32::success) << name;
+        EXPECT_EQ(mutex.last_error(), win32::success) << name;
+        EXPECT_EQ(mutex.wait(0ms), wait_result::object_0) << name;
+        EXPECT_EQ(fs::hard_link_count(objects::objects_folder() / name), 1u) << name;
     }
     EXPECT_EQ(fs::file_size(target), 1u);
+    EXPECT_EQ(fs::hard_link_count(target), 1u);
 }
 
 TEST(NamedObjects, RootTakesOverAFolderAnotherAccountCreated) {
