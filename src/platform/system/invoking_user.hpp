@@ -3,7 +3,7 @@
 // samples, the user's registry and menu folder) is that user's, not root's.
 //
 // find_invoking_user reads the account database; acting_user is a process-wide choice made once at
-// start-up, before any other thread exists, and read by user_file_rights and the folder lookups.
+// start-up, before any other thread exists, and read by user_file_rights.
 // Failure modes: a variable that is not a decimal number, that names root, or names no account
 // gives no invoking user; the process then works for itself, as before.
 #pragma once
