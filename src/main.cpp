@@ -1,7 +1,11 @@
 // quillon-setup: the installer's entry point.
 #include "platform/diagnostics/diagnostic_log.hpp"
+#include "platform/shell/user_folders.hpp"
+#include "platform/system/invoking_user.hpp"
 #include "platform/system/terminal.hpp"
+#include "platform/system/user_file_rights.hpp"
 #include "platform/ui/application.hpp"
+#include "startup/elevation_request.hpp"
 #include "startup/install_app.hpp"
 #include "startup/process_guards.hpp"
 #include "unattended/command_line.hpp"
@@ -11,19 +15,31 @@
 #include "unattended/unattended_run.hpp"
 #include "wizard/run_wizard.hpp"
 
+#include <boost/filesystem/operations.hpp>
 #include <boost/filesystem/path.hpp>
 
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace diagnostics = platform::diagnostics;
 
 namespace {
 
-int RunWizardProgram(const char* program) {
+int RunWizardProgram(const char* program, const std::vector<std::string>& arguments,
+                     const ElevationArguments& elevation) {
+    // Rights are asked for once the processor and the locale have passed, and before this process
+    // counts itself as a running instance (SetUpApplication) or creates the installer mutex (the
+    // application object): the raised copy would otherwise find "another installer" or "the
+    // product running" in its own parent.
+    CheckProcessor();
+    SetUpErrorModeAndLocale();
+    if (const auto raised = RunRaisedCopy(arguments, elevation)) {
+        return *raised;
+    }
     // The guards come first: they may end the process before any window or named object exists.
     InitializeProcess();
     // The framework sees no options: every argument has been taken by the command line above.
@@ -36,7 +52,18 @@ int RunWizardProgram(const char* program) {
 }
 
 bool OpenLog(const std::string& name, const boost::filesystem::path& file) {
-    if (const std::error_code error = diagnostics::open_log(file)) {
+    // A copy raised through pkexec appends to the log its user's process began, so with that user's
+    // rights, as does any run for a user whose log lies in that user's folders.
+    namespace sys = platform::system;
+    std::error_code error;
+    try {
+        const sys::user_file_rights rights(sys::started_through_pkexec() ||
+                                           platform::shell::in_user_folders(boost::filesystem::absolute(file)));
+        error = diagnostics::open_log(file);
+    } catch (const std::system_error& failure) {
+        error = failure.code();
+    }
+    if (error) {
         std::fprintf(stderr, "%s: cannot open the log '%s': %s\n", name.c_str(), file.c_str(), error.message().c_str());
         return false;
     }
@@ -49,7 +76,18 @@ bool OpenLog(const std::string& name, const boost::filesystem::path& file) {
 int main(int argc, char** argv) {
     const char* program = argc > 0 ? argv[0] : "quillon-setup";
     const std::string name = boost::filesystem::path(program).filename().string();
-    const CommandLine line = ParseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    ElevationArguments elevation;
+    std::string elevationError;
+    if (!TakeElevationArguments(arguments, elevation, elevationError)) {
+        std::fprintf(stderr, "%s: %s; %s\n", name.c_str(), elevationError.c_str(), UsageLine(name).c_str());
+        return exit_code::kUsage;
+    }
+    if (!AcceptElevation(elevation, elevationError)) {
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), elevationError.c_str());
+        return exit_code::kStartupFailure;
+    }
+    const CommandLine line = ParseCommandLine(arguments);
 
     switch (line.action) {
         case CommandLine::Action::UsageError:
@@ -91,7 +129,7 @@ int main(int argc, char** argv) {
     if (line.logFile && !OpenLog(name, *line.logFile)) {
         return exit_code::kStartupFailure;
     }
-    const int code = RunWizardProgram(program);
+    const int code = RunWizardProgram(program, arguments, elevation);
     diagnostics::note(name, " ended with exit code ", code);
     return code;
 }

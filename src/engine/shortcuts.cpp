@@ -7,10 +7,14 @@
 #include "platform/shell/known_folders.hpp"
 #include "platform/shell/path_functions.hpp"
 #include "platform/shell/shell_link.hpp"
+#include "platform/shell/user_folders.hpp"
+#include "platform/system/user_file_rights.hpp"
 #include "platform/ui/message_pump.hpp"
 #include "startup/format_text.hpp"
 #include "startup/install_app.hpp"
 #include "startup/language_texts.hpp"
+
+#include <system_error>
 
 namespace shell = platform::shell;
 
@@ -36,7 +40,13 @@ bool CreateShortcut(const std::string& target, const std::string& folder, const 
     shell::shell_link link;
     link.set_path(target);
     link.set_working_directory(workingFolder);
-    if (link.save(linkPath)) {
+    try {
+        // In the user's own folders (the desktop, the user's menu) the link is the user's.
+        const platform::system::user_file_rights rights(shell::in_user_folders(linkPath));
+        if (link.save(linkPath)) {
+            return false;
+        }
+    } catch (const std::system_error&) {
         return false;
     }
     if (created) {

@@ -7,6 +7,8 @@
 #include "payload/folder_tokens.hpp"
 #include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/kernel/win32_error.hpp"
+#include "platform/shell/user_folders.hpp"
+#include "platform/system/user_file_rights.hpp"
 
 #include <boost/filesystem/exception.hpp>
 #include <boost/system/system_error.hpp>
@@ -24,13 +26,20 @@ fs::path file_archive_target::resolve_folder(const std::string& folder_text, con
     return payload::resolve_folder(folder_text, folders, access);
 }
 
+// An entry in the user's folders (the samples) is made, and read back, with the user's own rights;
+// the opened stream keeps the file it was given.
 std::unique_ptr<std::ostream> file_archive_target::open_entry_output(const archive_entry& entry,
                                                                      access_folder_list& access) {
+    const platform::system::user_file_rights rights(platform::shell::in_user_folders(entry.destination));
     return payload::open_entry_output(entry.destination, access);
 }
 
 std::uint32_t file_archive_target::stored_crc32(const archive_entry& entry) {
-    const std::uint32_t crc = file_crc32_retrying(entry.destination);
+    std::uint32_t crc = 0;
+    {
+        const platform::system::user_file_rights rights(platform::shell::in_user_folders(entry.destination));
+        crc = file_crc32_retrying(entry.destination);
+    }
     diagnostics::note("Wrote ", entry.destination, " (", entry.size, " bytes, CRC ", diagnostics::hex32{crc}, ")");
     return crc;
 }

@@ -3,11 +3,15 @@
 #include "platform/kernel/file_attributes.hpp"
 #include "platform/kernel/file_operations.hpp"
 #include "platform/shell/change_notify.hpp"
+#include "platform/shell/user_folders.hpp"
+#include "platform/system/user_file_rights.hpp"
 #include "uninstall_log/backups.hpp"
 #include "uninstall_log/same_item.hpp"
 #include "uninstall_log/undo_notes.hpp"
 
 #include <boost/filesystem/operations.hpp>
+
+#include <system_error>
 
 namespace fs = boost::filesystem;
 namespace kernel = platform::kernel;
@@ -28,8 +32,16 @@ bool SameFile(const std::string& a, const std::string& b) {
 void UndoWrittenFile(const UninstallLogEntry& entry, const std::string& origin) {
     const bool isPreviousFile = entry.keepsPreviousFile && !origin.empty() && SameFile(entry.path, origin);
     if (!entry.path.empty() && !isPreviousFile) {
-        kernel::set_file_attributes(entry.path, kernel::file_attribute_normal);
-        if (const std::error_code failure = kernel::delete_file(entry.path)) {
+        std::error_code failure;
+        try {
+            // In the user's own folders the file goes with the user's rights, as it was written.
+            const platform::system::user_file_rights rights(platform::shell::in_user_folders(entry.path));
+            kernel::set_file_attributes(entry.path, kernel::file_attribute_normal);
+            failure = kernel::delete_file(entry.path);
+        } catch (const std::system_error& refused) {
+            failure = refused.code();
+        }
+        if (failure) {
             NoteUndoFailure("Deleting the file", entry.path, failure);
         } else {
             NoteUndoStep("File deleted", entry.path);

@@ -1,6 +1,7 @@
 #include "platform/diagnostics/diagnostic_log.hpp"
 
 #include "platform/kernel/unique_fd.hpp"
+#include "platform/system/user_file_rights.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -66,7 +67,7 @@ std::error_code open_for_appending(const boost::filesystem::path& file, unique_f
     if (::fstat(opened.get(), &status) != 0) {
         return last_error();
     }
-    if (!S_ISREG(status.st_mode) || status.st_uid != ::geteuid() || status.st_nlink != 1) {
+    if (!S_ISREG(status.st_mode) || status.st_uid != platform::system::file_system_uid() || status.st_nlink != 1) {
         opened = unique_fd();
         return std::make_error_code(std::errc::operation_not_permitted);
     }

@@ -17,4 +17,9 @@ namespace platform::process {
 // program name, which may be empty.
 std::vector<std::string> split_command_line(std::string_view command_line);
 
+// One argument written so that split_command_line gives it back unchanged: as it is when it holds
+// no blank, tab or quote and is not empty, else in quotes with its quotes and the backslashes before
+// them escaped.
+std::string quote_argument(std::string_view argument);
+
 }  // namespace platform::process

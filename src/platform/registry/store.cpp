@@ -2,12 +2,15 @@
 
 #include "platform/registry/names.hpp"
 #include "platform/registry/sqlite_db.hpp"
+#include "platform/system/user_file_rights.hpp"
 
 #include <boost/filesystem/operations.hpp>
 
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <optional>
+#include <system_error>
 #include <tuple>
 
 namespace platform::registry::detail {
@@ -42,8 +45,16 @@ constexpr const char* subtree_cte =
     throw store_failure{make_error_code(e)};
 }
 
+// Each operation on the user's hive, which lies in the user's folders, runs with the rights of the
+// user the installer works for, so that its files (and their journals) stay the user's.
 template <class Operation>
-auto guarded(Operation&& operation) -> decltype(operation()) {
+auto guarded(hive h, Operation&& operation) -> decltype(operation()) {
+    std::optional<platform::system::user_file_rights> rights;
+    try {
+        rights.emplace(h == hive::current_user);
+    } catch (const std::system_error& refused) {
+        return refused.code();
+    }
     try {
         return operation();
     } catch (const store_failure& failure) {
@@ -190,7 +201,7 @@ sqlite_db& store::writing() {
 }
 
 result<key_id> store::find(key_id from, const std::vector<std::string>& names) {
-    return guarded([&]() -> result<key_id> {
+    return guarded(m_hive, [&]() -> result<key_id> {
         sqlite_db* db = reading();
         if (!db) {
             require_key_without_database(from);
@@ -203,7 +214,7 @@ result<key_id> store::find(key_id from, const std::vector<std::string>& names) {
 }
 
 result<std::pair<key_id, bool>> store::create(key_id from, const std::vector<std::string>& names) {
-    return guarded([&]() -> result<std::pair<key_id, bool>> {
+    return guarded(m_hive, [&]() -> result<std::pair<key_id, bool>> {
         sqlite_db& db = writing();
         transaction t(db, transaction::kind::write);
         require_key(db, from);
@@ -220,7 +231,7 @@ result<std::pair<key_id, bool>> store::create(key_id from, const std::vector<std
 }
 
 result<std::vector<std::string>> store::subkey_names(key_id key) {
-    return guarded([&]() -> result<std::vector<std::string>> {
+    return guarded(m_hive, [&]() -> result<std::vector<std::string>> {
         sqlite_db* db = reading();
         if (!db) {
             require_key_without_database(key);
@@ -240,7 +251,7 @@ std::error_code store::delete_tree(key_id from, const std::vector<std::string>& 
     if (names.empty()) {
         return errc::invalid_parameter;
     }
-    return guarded([&]() -> std::error_code {
+    return guarded(m_hive, [&]() -> std::error_code {
         if (!reading()) {
             require_key_without_database(from);
             return errc::file_not_found;
@@ -255,7 +266,7 @@ std::error_code store::delete_tree(key_id from, const std::vector<std::string>& 
 }
 
 std::error_code store::set_value(key_id key, std::string_view name, const value& v) {
-    return guarded([&]() -> std::error_code {
+    return guarded(m_hive, [&]() -> std::error_code {
         sqlite_db& db = writing();
         transaction t(db, transaction::kind::write);
         require_key(db, key);
@@ -266,7 +277,7 @@ std::error_code store::set_value(key_id key, std::string_view name, const value&
 }
 
 result<value> store::get_value(key_id key, std::string_view name) {
-    return guarded([&]() -> result<value> {
+    return guarded(m_hive, [&]() -> result<value> {
         sqlite_db* db = reading();
         if (!db) {
             require_key_without_database(key);
@@ -284,7 +295,7 @@ result<value> store::get_value(key_id key, std::string_view name) {
 }
 
 result<std::vector<named_value>> store::values(key_id key) {
-    return guarded([&]() -> result<std::vector<named_value>> {
+    return guarded(m_hive, [&]() -> result<std::vector<named_value>> {
         sqlite_db* db = reading();
         if (!db) {
             require_key_without_database(key);
@@ -297,7 +308,7 @@ result<std::vector<named_value>> store::values(key_id key) {
 }
 
 std::error_code store::delete_value(key_id key, std::string_view name) {
-    return guarded([&]() -> std::error_code {
+    return guarded(m_hive, [&]() -> std::error_code {
         if (!reading()) {
             require_key_without_database(key);
             return errc::file_not_found;
@@ -317,7 +328,7 @@ std::error_code store::delete_value(key_id key, std::string_view name) {
 }
 
 result<key_tree> store::read_tree(key_id key) {
-    return guarded([&]() -> result<key_tree> {
+    return guarded(m_hive, [&]() -> result<key_tree> {
         sqlite_db* db = reading();
         if (!db) {
             require_key_without_database(key);
@@ -351,7 +362,7 @@ std::error_code store::replace_tree(key_id key, const key_tree& tree) {
             return errc::invalid_parameter;
         }
     }
-    return guarded([&]() -> std::error_code {
+    return guarded(m_hive, [&]() -> std::error_code {
         sqlite_db& db = writing();
         transaction t(db, transaction::kind::write);
         require_key(db, key);

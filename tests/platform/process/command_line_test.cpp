@@ -47,3 +47,23 @@ TEST(CommandLine, ProgramNameTakesQuotesButNoEscapes) {
         EXPECT_EQ(split_command_line(c.line), c.expected) << c.line;
     }
 }
+
+TEST(CommandLine, QuotedArgumentsComeBackUnchanged) {
+    const std::vector<std::string> arguments = {"plain",
+                                                "",
+                                                "with blank",
+                                                "tab\there",
+                                                R"(a"b)",
+                                                R"(trailing\)",
+                                                R"(two\\ "q\"")",
+                                                R"(\\server\share\)",
+                                                "--pass-env=LANG=de_DE.UTF-8",
+                                                "--log=/home/ann/My Logs/setup.log"};
+    std::string line = "program";
+    for (const std::string& argument : arguments) {
+        line += ' ' + platform::process::quote_argument(argument);
+    }
+    std::vector<std::string> expected{"program"};
+    expected.insert(expected.end(), arguments.begin(), arguments.end());
+    EXPECT_EQ(platform::process::split_command_line(line), expected);
+}
