@@ -1,6 +1,7 @@
 // The whole wizard on a sandbox machine: a quick installation of the product payload this test
 // program carries, through the real installation run.
 #include "platform/shell/known_folders.hpp"
+#include "platform/sync/wait_result.hpp"
 #include "platform/ui/framework_constants.hpp"
 #include "platform/ui/ui_test.hpp"
 #include "support/file_content.hpp"
@@ -152,7 +153,7 @@ TEST_F(InstallRun, AQuickInstallationThroughTheWizardInstallsTheProduct) {
 TEST_F(InstallRun, AnAdvancedInstallationWithBrowsePutsTheEntriesWhereDesktopsLook) {
     const fs::path share = machine.root() / "usr/local/share";
     const fs::path programs = share / "applications";
-    ASSERT_FALSE(fs::exists(programs));
+    fs::remove_all(programs);  // as on a fresh machine
     CInstallDlg host;
     RunHost(host, [&] {
         click(host.GetDlgItem(ui::IDOK));
@@ -228,6 +229,11 @@ TEST_F(InstallRun, AnAdvancedInstallationWithBrowsePutsTheEntriesWhereDesktopsLo
     if (std::getenv("WAYLAND_DISPLAY") || std::getenv("DISPLAY")) {
         const fs::path log = fs::path(app->m_strInstallFolder) / "Uninstall.ulog";
         ASSERT_TRUE(fs::exists(log));
+        // The installer is done: its running count goes, as it would with its process, or the
+        // uninstaller would wait for it to close.
+        ASSERT_EQ(counter.held, 1);
+        ASSERT_EQ(counter.handle.wait(std::chrono::milliseconds(0)), platform::sync::wait_result::object_0);
+        counter.held = 0;
         const CommandResult launched = RunCommand(environment + "gtk-launch 'Vintrel-Quillon 7-Uninstall Quillon'");
         EXPECT_TRUE(launched.ok) << launched.output;
         // gtk-launch does not wait for the program it starts.

@@ -378,6 +378,8 @@ TEST_F(Pages, MenuBrowseStaysInTheProgramsFolderWhetherOrNotItExists) {
         SCOPED_TRACE(exists ? "the folder exists" : "no folder yet");
         if (exists) {
             fs::create_directories(programs);
+        } else {
+            fs::remove_all(programs);  // as on a fresh machine
         }
         CDlgShortcut page;
         ASSERT_TRUE(page.Create(&parent));
