@@ -45,7 +45,11 @@ std::vector<std::string> candidate_plugins() {
     if (!environment("WAYLAND_DISPLAY").empty() || environment("XDG_SESSION_TYPE") == "wayland") {
         names.emplace_back("wayland");
     }
-    names.emplace_back("xcb");  // with DISPLAY, or as Qt's own default
+    // With DISPLAY, or as Qt's own default (without DISPLAY X fails anyway: not worth saying after
+    // Wayland's reason).
+    if (!environment("DISPLAY").empty() || names.empty()) {
+        names.emplace_back("xcb");
+    }
     return names;
 }
 
