@@ -10,9 +10,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QIcon>
-#include <QImage>
-#include <QPixmap>
 
 #include <boost/filesystem/operations.hpp>
 
@@ -207,23 +204,6 @@ TEST_F(InstallRun, AnAdvancedInstallationWithBrowsePutsTheEntriesWhereDesktopsLo
                                     " XDG_CONFIG_DIRS=" + Quoted(machine.root() / "etc/xdg") + " XDG_CURRENT_DESKTOP= ";
     const CommandResult handler = RunCommand(environment + "xdg-mime query default application/x-vintrel-quillon");
     EXPECT_EQ(handler.output, "vintrel-quillon7.desktop\n");
-
-    // The menu entry's icon, as a desktop finds it: by name in the hicolor theme.
-    const QStringList savedPaths = QIcon::themeSearchPaths();
-    const QString savedTheme = QIcon::themeName();
-    QIcon::setThemeSearchPaths({QString::fromStdString((share / "icons").string()), "/usr/share/icons"});
-    QIcon::setThemeName("hicolor");
-    const QIcon icon = QIcon::fromTheme(QString::fromStdString(EntryValue(entries[0].entry, "Icon")));
-    const QImage picture = icon.pixmap(48, 48).toImage();
-    QIcon::setThemeSearchPaths(savedPaths);
-    QIcon::setThemeName(savedTheme);
-    ASSERT_FALSE(picture.isNull()) << "the theme does not find the icon";
-    const fs::path pictures = fs::path(QUILLON_BINARY_DIR) / "pictures";
-    fs::create_directories(pictures);
-    EXPECT_TRUE(picture.save(QString::fromStdString((pictures / "menu-entry-icon.png").string())));
-    const QImage installed(QString::fromStdString(
-        (share / "icons/hicolor/48x48/apps" / (EntryValue(entries[0].entry, "Icon") + ".png")).string()));
-    EXPECT_EQ(picture.convertToFormat(QImage::Format_ARGB32), installed.convertToFormat(QImage::Format_ARGB32));
 
     // With a display, the uninstall entry is started as a desktop starts it, and takes everything away.
     if (std::getenv("WAYLAND_DISPLAY") || std::getenv("DISPLAY")) {
