@@ -116,7 +116,6 @@ bool MakeRecordedShortcut(UninstallLog& log, ShortcutKind which, const std::stri
             icon.Complete(made);
         }
     }
-    // Completed after the icons, so that the shortcut's own entry is the one the caller sees closed.
     change.Complete(made, made ? std::optional<std::string>(planned->path) : std::nullopt);
     // Each shortcut may have the desktop rebuild its menu database: the window is served in between.
     platform::ui::PumpMessages();

@@ -171,7 +171,7 @@ std::error_code shell_link::save(const boost::filesystem::path& link_file) const
     for (const auto& argument : m_arguments) {
         writable = writable && is_writable_text(argument);
     }
-    writable = writable && is_writable_text(m_window_class) && m_window_class.find('\n') == std::string::npos;
+    writable = writable && is_writable_text(m_window_class);
     if (!writable) {
         return kernel::fail_with(kernel::win32::no_unicode_translation);
     }
