@@ -1,4 +1,3 @@
-#include "platform/ui/application.hpp"
 #include "platform/ui/edit.hpp"
 #include "platform/ui/framework_constants.hpp"
 #include "platform/ui/menu.hpp"
@@ -426,24 +425,4 @@ TEST_F(Host, TheWizardRunsAsTheMainWindowThatLanguageChangesReach) {
     RunWizard(*app);
     EXPECT_EQ(caption, "Installationsprogramm \u2013 Quillon 7.02b");
     EXPECT_EQ(app->m_pMainWnd, nullptr);
-}
-
-// The framework's own texts follow the desktop's locale, but the direction the wizard reads in follows
-// the wizard's language alone: on an Arabic desktop the wizard is English and reads left to right.
-TEST_F(Host, TheLayoutFollowsTheWizardsLanguageNotTheFrameworksTranslation) {
-    ASSERT_TRUE(ui::use_framework_translations("ar_EG")) << "the framework's Arabic texts are missing";
-    struct RestoreTranslations {
-        ~RestoreTranslations() { ui::use_framework_translations("en_US"); }
-    } restore;
-    for (const auto& [language, rightToLeft] : {std::pair{LanguageEnglish, false}, std::pair{LanguageHebrew, true}}) {
-        SCOPED_TRACE(language);
-        MakeLanguageCurrent(language);
-        CTestHost host;
-        RunHost(host, [&] {
-            EXPECT_EQ(host.IsLayoutRTL(), rightToLeft);
-            const QWidget* back = host.GetDlgItem(kBack)->GetSafeHwnd();
-            EXPECT_EQ(back->layoutDirection(), rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
-        });
-    }
-    MakeLanguageCurrent(LanguageEnglish);
 }
