@@ -117,11 +117,7 @@ int FolderBrowser::OnPickerEvent(CFolderPicker& picker, folder_picker_event even
 }
 
 bool FolderBrowser::IsInsideRoot(const std::string& path) const {
-    if (!m_root) {
-        return true;
-    }
-    const std::string root = shell::canonicalize(m_root->string());
-    return shell::common_prefix(shell::canonicalize(path), root) == root;
+    return !m_root || IsSameOrInside(path, m_root->string());
 }
 
 void FolderBrowser::OnInitialized(CFolderPicker& picker) {
