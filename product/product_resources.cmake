@@ -1,11 +1,27 @@
 # Gives a product program its own ".vnres" section holding its version resource (RT_VERSION 1),
-# compiled by vnrc from a version source like resources/version/version.txt.
+# compiled by vnrc from a version source like resources/version/version.txt, and, with ICON, its
+# icon (RT_GROUP_ICON 128), drawn by vnart as that picture ("program-icon", "uninstaller-icon").
 function(quillon_product_resources target version_source)
+  cmake_parse_arguments(PARSE_ARGV 2 res "" "ICON" "")
   set(table ${CMAKE_CURRENT_BINARY_DIR}/${target}.vnres)
+  set(inputs ${version_source})
+  set(icon_args)
+  set(icon_commands)
+  if(res_ICON)
+    set(icon ${CMAKE_CURRENT_BINARY_DIR}/${target}-icon.ico)
+    add_custom_command(
+      OUTPUT ${icon}
+      COMMAND vnart ${res_ICON}=${icon}
+      DEPENDS vnart
+      COMMENT "Drawing the icon of ${target}"
+      VERBATIM)
+    list(APPEND inputs ${icon})
+    set(icon_args --file 14 128 ${icon})
+  endif()
   add_custom_command(
     OUTPUT ${table}
-    COMMAND vnrc ${table} --version 1 ${version_source}
-    DEPENDS vnrc ${version_source}
+    COMMAND vnrc ${table} --version 1 ${version_source} ${icon_args}
+    DEPENDS vnrc ${inputs}
     COMMENT "Compiling the resources of ${target}"
     VERBATIM)
   add_custom_target(${target}_product_resources DEPENDS ${table})

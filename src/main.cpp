@@ -5,6 +5,7 @@
 #include "platform/system/terminal.hpp"
 #include "platform/system/user_file_rights.hpp"
 #include "platform/ui/application.hpp"
+#include "platform/ui/display_connection.hpp"
 #include "startup/elevation_request.hpp"
 #include "startup/install_app.hpp"
 #include "startup/process_guards.hpp"
@@ -121,9 +122,8 @@ int main(int argc, char** argv) {
     }
 
     // Without a window system the framework would abort; say why before anything is written.
-    if (!platform::ui::graphical_session_available()) {
-        std::fprintf(stderr, "%s: needs a graphical session, and neither DISPLAY nor WAYLAND_DISPLAY is set\n",
-                     program);
+    if (const std::string problem = platform::ui::display_problem(); !problem.empty()) {
+        std::fprintf(stderr, "%s: needs a graphical session, and %s\n", program, problem.c_str());
         return 1;
     }
     if (line.logFile && !OpenLog(name, *line.logFile)) {

@@ -1,14 +1,20 @@
 #include "file_type_registration.hpp"
 
+#include "identity/product_identity.hpp"
 #include "platform/kernel/atomic_file.hpp"
 #include "platform/registry/key.hpp"
 #include "platform/shell/known_folders.hpp"
+#include "platform/shell/program_icon.hpp"
 #include "platform/shell/shell_link.hpp"
+#include "platform/shell/theme_icons.hpp"
 
 #include <boost/filesystem/operations.hpp>
 
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <span>
+#include <utility>
 
 namespace quillon {
 
@@ -77,6 +83,7 @@ std::string mime_package_text() {
            document_mime_type +
            "\">\n"
            "    <comment>Quillon document</comment>\n"
+           "    <generic-icon name=\"x-office-document\"/>\n"
            "    <glob pattern=\"*" +
            xml_escaped(document_extension) +
            "\"/>\n"
@@ -84,15 +91,35 @@ std::string mime_package_text() {
            "</mime-info>\n";
 }
 
-std::string desktop_entry_text(const fs::path& program) {
+std::string desktop_entry_text(const fs::path& program, bool with_icon) {
     return "[Desktop Entry]\nType=Application\nVersion=1.4\nName=Quillon\n"
            "Exec=" +
-           desktop_value(platform::shell::quote_exec_argument(program.string()) + " %f") +
+           desktop_value(platform::shell::quote_exec_argument(program.string()) + " %f") + "\n" +
+           (with_icon ? "Icon=" + platform::shell::program_icon_name(program) + "\n" : std::string()) +
+           "MimeType=" + document_mime_type + ";\n" +
+           "Categories=Office;WordProcessor;\n"
+           "StartupWMClass=" +
+           std::string(kProductWindowClass) +
            "\n"
-           "MimeType=" +
-           document_mime_type +
-           ";\n"
            "NoDisplay=true\nTerminal=false\n";
+}
+
+// The icon name a desktop entry of ours gives, when it names one of ours: made of lower-case
+// letters, digits and '-' (a name with a folder in it is nobody's icon to remove).
+std::optional<std::string> entry_icon_name(const fs::path& entry) {
+    std::ifstream in(entry.string());
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("Icon=", 0) != 0) {
+            continue;
+        }
+        const std::string name = line.substr(5);
+        const bool plain = !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+        });
+        return plain ? std::optional<std::string>(name) : std::nullopt;
+    }
+    return std::nullopt;
 }
 
 std::error_code write_whole_file(const fs::path& file, const std::string& text) {
@@ -124,6 +151,16 @@ fs::path mime_package_file() {
 
 fs::path desktop_entry_file() {
     return shared_data_folder() / "applications" / (std::string(association_name) + ".desktop");
+}
+
+fs::path icon_theme() {
+    return platform::shell::hicolor_theme(shared_data_folder());
+}
+
+std::string document_icon_name() {
+    std::string name = document_mime_type;
+    std::replace(name.begin(), name.end(), '/', '-');
+    return name;
 }
 
 std::string version_text(std::uint64_t packed) {
@@ -176,7 +213,20 @@ std::vector<std::string> register_file_type(const fs::path& program, std::option
         if (const std::error_code ec = write_whole_file(mime_package_file(), mime_package_text())) {
             failures.push_back(describe(mime_package_file().string(), ec));
         }
-        if (const std::error_code ec = write_whole_file(desktop_entry_file(), desktop_entry_text(program))) {
+        // The program's first icon stands for the program and for its documents.
+        const auto pictures = platform::shell::first_icon_pictures(program);
+        for (const auto& [context, name] :
+             {std::pair{platform::shell::apps_icon_context, platform::shell::program_icon_name(program)},
+              std::pair{platform::shell::mime_icon_context, document_icon_name()}}) {
+            if (pictures.empty()) {
+                break;
+            }
+            if (const std::error_code ec = platform::shell::install_theme_icon(icon_theme(), pictures, context, name)) {
+                failures.push_back(describe(icon_theme().string() + ": " + name, ec));
+            }
+        }
+        if (const std::error_code ec =
+                write_whole_file(desktop_entry_file(), desktop_entry_text(program, !pictures.empty()))) {
             failures.push_back(describe(desktop_entry_file().string(), ec));
         }
     } catch (const std::exception& e) {
@@ -207,6 +257,16 @@ std::vector<std::string> unregister_file_type() {
     }
 
     try {
+        std::vector<std::pair<std::string_view, std::string>> icons = {
+            {platform::shell::mime_icon_context, document_icon_name()}};
+        if (const auto name = entry_icon_name(desktop_entry_file())) {
+            icons.emplace_back(platform::shell::apps_icon_context, *name);
+        }
+        for (const auto& [context, name] : icons) {
+            if (const std::error_code ec = platform::shell::remove_theme_icon(icon_theme(), context, name)) {
+                failures.push_back(describe(icon_theme().string() + ": " + name, ec));
+            }
+        }
         for (const fs::path& file : {mime_package_file(), desktop_entry_file()}) {
             if (const std::error_code ec = remove_file_if_present(file)) {
                 failures.push_back(describe(file.string(), ec));

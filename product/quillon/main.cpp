@@ -9,7 +9,7 @@
 #include "console_session.hpp"
 #include "own_version.hpp"
 #include "platform/kernel/file_modes.hpp"
-#include "platform/ui/application.hpp"
+#include "platform/ui/display_connection.hpp"
 #include "platform/version/file_version_info.hpp"
 #include "registration.hpp"
 #include "running_instance.hpp"
@@ -59,9 +59,14 @@ int main(int argc, char** argv) {
         // Blocked before any thread starts, so that none of them is ended by the signals either.
         const quillon::termination_signals ending;
         std::cout << title << " is running (process " << ::getpid() << ")" << std::endl;
-        if (platform::ui::graphical_session_available()) {
+        const std::string display = platform::ui::display_problem();
+        if (display.empty()) {
             quillon::run_window_session(ending.fd(), document);
         } else {
+            // A display that is named but cannot be reached is said; none at all is the usual console.
+            if (platform::ui::display_named()) {
+                std::cerr << "quillon: no window, as " << display << '\n';
+            }
             quillon::run_console_session(ending);
         }
         return 0;

@@ -1,10 +1,12 @@
 #include "window_session.hpp"
 
+#include "identity/product_identity.hpp"
 #include "own_version.hpp"
 #include "platform/ui/application.hpp"
 #include "platform/version/file_version_info.hpp"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,6 +53,9 @@ void program_window::closeEvent(QCloseEvent* event) {
 
 void run_window_session(int end_fd, const std::string& document) {
     const platform::ui::application_instance application;
+    // The window class the menu entries name, whatever the program file is called.
+    QCoreApplication::setApplicationName(
+        QString::fromUtf8(kProductWindowClass.data(), static_cast<qsizetype>(kProductWindowClass.size())));
     QEventLoop loop;
     program_window window(platform::version::own_version_info(), document);
     window.on_closed([&loop] { loop.quit(); });

@@ -7,6 +7,8 @@
 #include "platform/kernel/win32_error.hpp"
 #include "platform/registry/key.hpp"
 #include "platform/shell/change_notify.hpp"
+#include "platform/shell/known_folders.hpp"
+#include "platform/shell/theme_icons.hpp"
 
 #include <boost/filesystem/operations.hpp>
 
@@ -89,6 +91,12 @@ public:
             remove_folder(folder, false);
         }
         remove_installed_program_value();
+        // The shortcuts' icons went with them: the icon themes' caches, where there are any, follow.
+        for (const int place : {platform::shell::csidl::common_startmenu, platform::shell::csidl::startmenu}) {
+            if (const auto data = platform::shell::special_folder(place)) {
+                platform::shell::refresh_icon_cache(platform::shell::hicolor_theme(*data));
+            }
+        }
     }
 
     uninstall_report take_report() { return std::move(m_report); }

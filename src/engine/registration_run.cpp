@@ -5,10 +5,14 @@
 #include "platform/shell/change_notify.hpp"
 #include "platform/shell/known_folders.hpp"
 #include "platform/shell/path_functions.hpp"
+#include "platform/shell/program_icon.hpp"
+#include "platform/shell/theme_icons.hpp"
 #include "platform/ui/wait_cursor.hpp"
 #include "startup/install_app.hpp"
 
 #include <boost/format.hpp>
+
+#include <utility>
 
 namespace process = platform::process;
 namespace shell = platform::shell;
@@ -23,14 +27,27 @@ constexpr const char* kMimeFolder = "mime";
 constexpr const char* kDocumentTypeFiles[] = {"mime/packages/vintrel-quillon7.xml",
                                               "applications/vintrel-quillon7.desktop"};
 
+// The caches the desktop builds from the applications folders: a rollback gives each back as it was,
+// and removes one the run made, so that no folder the run created is kept by it.
+constexpr const char* kDesktopDatabaseFile = "applications/mimeinfo.cache";
+
 // Records what the registration may change, so that a rollback of a later step puts it back; the
-// desktop rebuilds its databases once the files are back.
-void RecordDocumentTypeState(UninstallLog& log) {
+// desktop rebuilds its databases once the files are back, and the caches are then put back as they
+// were before the run (so they are recorded first, to be undone last).
+void RecordDocumentTypeState(UninstallLog& log, const std::string& mainProgramPath) {
+    const auto data = shell::special_folder(shell::csidl::common_startmenu);
+    for (const int place : {shell::csidl::common_startmenu, shell::csidl::startmenu}) {
+        if (const auto folder = shell::special_folder(place)) {
+            log.RecordFileState(*folder / kDesktopDatabaseFile);
+        }
+    }
+    if (data) {
+        log.RecordFileState(shell::icon_cache_file(shell::hicolor_theme(*data)));
+    }
     log.RecordUndo([] { shell::change_notify(shell::shcne::assocchanged); });
     for (const char* key : kDocumentTypeKeys) {
         log.RecordKeyState(platform::registry::hive::local_machine, key);
     }
-    const auto data = shell::special_folder(shell::csidl::common_startmenu);
     if (!data) {
         return;
     }
@@ -38,6 +55,16 @@ void RecordDocumentTypeState(UninstallLog& log) {
     log.RecordNewFolderTree(*data / kMimeFolder);
     for (const char* file : kDocumentTypeFiles) {
         log.RecordFileState(*data / file);
+    }
+    // The program's first icon, installed as its own and as the document type's.
+    const auto pictures = shell::first_icon_pictures(mainProgramPath);
+    const auto theme = shell::hicolor_theme(*data);
+    const std::string mimeIcon = "application-x-vintrel-quillon";
+    for (const auto& [context, name] : {std::pair{shell::apps_icon_context, shell::program_icon_name(mainProgramPath)},
+                                        std::pair{shell::mime_icon_context, mimeIcon}}) {
+        for (const auto& file : shell::theme_icon_files(theme, pictures, context, name)) {
+            log.RecordFileState(file);
+        }
     }
 }
 
@@ -52,7 +79,7 @@ std::string RegistrationCommandLine(const std::string& mainProgramPath, std::uin
 }
 
 RegistrationOutcome RunRegistration(CInstallApp& app, const std::string& mainProgramPath) {
-    RecordDocumentTypeState(app.m_uninstallLog);
+    RecordDocumentTypeState(app.m_uninstallLog, mainProgramPath);
     PendingChange change = app.m_uninstallLog.AddRegistrationRun();
 
     process::start_options options;

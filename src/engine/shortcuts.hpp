@@ -3,12 +3,26 @@
 // installation's shortcut of its kind aside, and completed with the file's path once made.
 #pragma once
 
+#include "platform/shell/shell_link.hpp"
+
 #include <boost/filesystem/path.hpp>
 
+#include <optional>
 #include <string>
 
 class CInstallApp;
 class InstallProgressPage;
+
+// A shortcut ready to be saved: the link with its target and working folder, and its file's path.
+struct PlannedShortcut {
+    platform::shell::shell_link link;
+    std::string path;
+};
+
+// Steps 1 to 3 of CreateShortcut: the link and where it goes; nothing when CreateShortcut would fail
+// before saving.
+std::optional<PlannedShortcut> PlanShortcut(const std::string& target, const std::string& folder,
+                                            const std::string& name);
 
 // Writes a shortcut file "<folder>/<name>" + the platform's link extension, whose target is `target`
 // and whose working folder is the target's folder. Without a name, the target's file name without its
@@ -21,5 +35,6 @@ bool CreateShortcut(const std::string& target, const std::string& folder, const 
 boost::filesystem::path ShortcutDesktopFolder();
 
 // The step: the shortcuts the session asks for, in order; the step's log line ends in "Failed" when
-// any of them was not made. Does nothing, and shows nothing, when no shortcut is asked for.
+// any of them was not made. The icons the shortcuts show are installed and recorded with them. Does nothing, and shows
+// nothing, when no shortcut is asked for.
 void CreateShortcuts(CInstallApp& app, InstallProgressPage& page);

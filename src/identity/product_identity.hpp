@@ -12,6 +12,9 @@ inline constexpr std::string_view kProductVersionText = "7.02b";
 // Folder name under the company folder, name of the Uninstall key and of the installed-program value.
 inline constexpr std::string_view kProductKey = "Quillon 7";
 inline constexpr std::string_view kCompanyName = "Vintrel";
+// The class of the main program's window (X11 WM_CLASS, Wayland app id), which its menu entries name
+// so that desktops tie the window to them.
+inline constexpr std::string_view kProductWindowClass = "quillon";
 // The registry value under HKEY_LOCAL_MACHINE\Software\Vintrel that holds the installed program's path.
 inline constexpr std::string_view kInstalledProgramValueName = "Quillon 7 Path";
 

@@ -3,6 +3,7 @@
 #include "platform/locale/locale_info.hpp"
 #include "platform/locale/thread_locale.hpp"
 #include "platform/locale/user_locale.hpp"
+#include "platform/ui/application.hpp"
 #include "startup/process_locale.hpp"
 
 #include <unicode/uchar.h>
@@ -120,6 +121,8 @@ void MakeLanguageCurrent(std::uint32_t index) {
     const std::uint32_t codePage = loc::default_ansi_code_page(state.lcid);
     state.codePage = codePage != 0 ? codePage : loc::ansi_code_page();
     state.resourceModule = nullptr;
+    // The windows read in the direction of the language their texts are in.
+    platform::ui::set_layout_direction(IsRightToLeft(index));
 }
 
 loc::langid_t LanguageToLangId(std::uint32_t index) {

@@ -55,7 +55,8 @@ LanguageState& GetLanguageState();
 // English when the mask has it, else French, for a language outside the mask.
 std::uint32_t ChooseLanguage(std::uint32_t mask = 0);
 
-// Makes a language current and switches the process locale to it when it changes.
+// Makes a language current and switches the process locale to it when it changes; the windows' layout
+// direction follows the language (IsRightToLeft).
 void MakeLanguageCurrent(std::uint32_t index);
 
 // The language's LANGID; French's for an index outside the table.

@@ -116,14 +116,23 @@ int FolderBrowser::OnPickerEvent(CFolderPicker& picker, folder_picker_event even
     return 0;
 }
 
+bool FolderBrowser::IsInsideRoot(const std::string& path) const {
+    return !m_root || IsSameOrInside(path, m_root->string());
+}
+
 void FolderBrowser::OnInitialized(CFolderPicker& picker) {
-    // The proposal usually does not exist yet: open the tree at its deepest existing folder.
+    // The proposal usually does not exist yet: open the tree at its deepest existing folder, or at the
+    // root, which is in the tree even while it does not exist.
     std::string folder =
         m_strRootParent.empty() ? m_strPath : shell::combine(m_strRootParent, m_strPath).value_or(std::string());
-    while (!folder.empty() && !IsFolder(folder)) {
+    const std::string root = m_root ? shell::canonicalize(m_root->string()) : std::string();
+    while (!folder.empty() && !IsFolder(folder) && shell::canonicalize(folder) != root) {
         if (!shell::remove_file_spec(folder)) {
             folder.clear();
         }
+    }
+    if (m_root && (folder.empty() || !IsInsideRoot(folder))) {
+        folder = root;
     }
     if (!folder.empty() && picker.SetSelection(folder)) {
         picker.SetExpanded(folder);
@@ -154,7 +163,12 @@ void FolderBrowser::ShowPathInEditBox() {
 
 bool FolderBrowser::AcceptTypedPath(CFolderPicker& picker, const std::string& typed) {
     std::string qualified;
-    if (const std::uint32_t error = QualifyTypedPath(typed, m_strRootParent, qualified)) {
+    std::uint32_t error = QualifyTypedPath(typed, m_strRootParent, qualified);
+    // Shown relative to the root's parent, a path must still lie in the root itself.
+    if (!error && !IsInsideRoot(qualified)) {
+        error = platform::kernel::win32::bad_pathname;
+    }
+    if (error) {
         ShowFolderError(&picker, error);
         return false;
     }
@@ -170,13 +184,9 @@ std::string BrowseForFolder(const std::string& title, const std::string& startFo
 
 std::string BrowseUnderPrograms(const std::string& title, const std::string& startFolder, const std::string& subFolder,
                                 std::string* relativeFolder) {
-    // A Programs folder that does not exist cannot be the tree's root, as the system's lookup of a
-    // missing folder fails.
-    std::optional<fs::path> root = shell::special_folder(shell::csidl::common_programs);
-    if (root && !IsFolder(root->string())) {
-        root.reset();
-    }
-    FolderBrowser browser(title, root);
+    // The Programs folder is the root whether or not it exists yet: a tree of the whole machine would
+    // let the menu entries land where no desktop looks for them.
+    FolderBrowser browser(title, shell::special_folder(shell::csidl::common_programs));
     if (!browser.Run(startFolder, subFolder)) {
         return {};
     }

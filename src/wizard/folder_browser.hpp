@@ -13,7 +13,8 @@
 // The chosen folder, ending with subFolder; empty when the user cancelled or the picker failed.
 std::string BrowseForFolder(const std::string& title, const std::string& startFolder, const std::string& subFolder);
 
-// The same with the tree confined to the all-users Programs folder (no root when it cannot be found).
+// The same with the tree confined to the all-users Programs folder, also while that folder does not
+// exist yet (no root only when it cannot be looked up); the result is that folder or one in it.
 // relativeFolder, when given, receives the chosen folder relative to the Programs folder's parent:
 // empty for that parent itself, the full path when there is no relative path.
 std::string BrowseUnderPrograms(const std::string& title, const std::string& startFolder, const std::string& subFolder,
@@ -21,7 +22,7 @@ std::string BrowseUnderPrograms(const std::string& title, const std::string& sta
 
 // One press of a Browse button: prepares the proposal, runs the picker once and keeps the result.
 // With a root, the edit box shows paths relative to the root's parent, and a typed path must stay
-// inside that parent.
+// inside the root.
 class FolderBrowser {
 public:
     explicit FolderBrowser(std::string title, std::optional<boost::filesystem::path> root = std::nullopt);
@@ -52,6 +53,8 @@ private:
     void OnSelectionChanged(platform::ui::CFolderPicker& picker, const std::string& folder);
     bool AcceptTypedPath(platform::ui::CFolderPicker& picker, const std::string& typed);
     void ShowPathInEditBox();
+    // Whether a path is the root or lies in it; always true without a root.
+    bool IsInsideRoot(const std::string& path) const;
 
     std::string m_strTitle;
     std::optional<boost::filesystem::path> m_root;

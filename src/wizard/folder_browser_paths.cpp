@@ -85,6 +85,11 @@ std::string RelativeToFolder(const std::string& base, const std::string& path) {
     return relative ? shell::canonicalize(*relative) : path;
 }
 
+bool IsSameOrInside(const std::string& path, const std::string& folder) {
+    const std::string outer = shell::canonicalize(folder);
+    return shell::common_prefix(shell::canonicalize(path), outer) == outer;
+}
+
 std::uint32_t QualifyTypedPath(std::string_view typed, const std::string& base, std::string& qualified) {
     if (typed.size() > MaxPathBytes) {
         return static_cast<std::uint32_t>(platform::kernel::hresult_from_win32(win32::filename_exced_range));
@@ -107,7 +112,7 @@ std::uint32_t QualifyTypedPath(std::string_view typed, const std::string& base, 
         candidate = shell::search_and_qualify(text).value_or(std::string());
     } else {
         candidate = shell::qualify_path(text, base);
-        if (shell::common_prefix(candidate, base) != shell::canonicalize(base)) {
+        if (!IsSameOrInside(candidate, base)) {
             candidate.clear();
         }
     }

@@ -21,6 +21,10 @@ std::string AppendSubFolder(std::string path, std::string_view subFolder);
 // is no relative path between the two.
 std::string RelativeToFolder(const std::string& base, const std::string& path);
 
+// Whether `path` is `folder` or lies in it, both taken canonically ("." and ".." resolved) without
+// looking at the disk; "/x/shared" is not in "/x/share".
+bool IsSameOrInside(const std::string& path, const std::string& folder);
+
 // Checks a typed path and makes it absolute: blanks and a trailing separator removed, an empty text
 // taken as the current folder, a relative text qualified against `base` (the current folder when
 // `base` is empty). With a `base` the result must lie inside it. Returns 0 and sets `qualified`, or

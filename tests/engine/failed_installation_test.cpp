@@ -257,6 +257,27 @@ TEST_F(FailedInstallation, AnExceptionAfterTheRegistrationRunIsRolledBack) {
     EXPECT_TRUE(fs::exists(InstalledLog()));
 }
 
+// A machine whose desktop has built no caches, without applications folders: the registration run's
+// refresh makes the desktop-entry database, and the rollback must take it away with every folder the
+// run created.
+TEST_F(FailedInstallation, AfterTheRegistrationRunARollbackLeavesNoCacheTheMachineDidNotHave) {
+    RecordDirectXVersion("4.08.00.0400");
+    for (const auto& data : {machine.root() / "usr/local/share", UserData()}) {
+        fs::remove_all(data / "applications");
+    }
+    for (const char* step : {"Installation Data Writing...", "Click on 'Next' to continue."}) {
+        SCOPED_TRACE(step);
+        page = RecordingPage();
+        page.throwAt = step;
+        const auto before = machine.snapshot();
+        EXPECT_FALSE(Install());
+        EXPECT_EQ(page.Status(), "Installation failed (Error Code -1).");
+        EXPECT_FALSE(fs::exists(machine.root() / "usr/local/share/applications"));
+        EXPECT_FALSE(fs::exists(machine.root() / "usr/local/share/icons"));
+        EXPECT_TRUE(test_support::same_machine(Comparable(before, false), Comparable(machine.snapshot(), false)));
+    }
+}
+
 TEST_F(FailedInstallation, ATemporaryFolderPathTooLongChangesNothing) {
     const fs::path longTemp = machine.temp() / std::string(120, 'a') / std::string(120, 'b');
     fs::create_directories(longTemp);

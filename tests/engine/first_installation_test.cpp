@@ -137,7 +137,7 @@ TEST_F(FirstInstallation, InstallsTheProductFromTheProgramsOwnPayload) {
         ++kinds[entry.kind];
         EXPECT_TRUE(entry.done) << KindNumber(entry.kind) << " " << entry.path;
     }
-    EXPECT_EQ(kinds[UninstallLogEntry::File], kPayloadEntries - 6);
+    EXPECT_EQ(kinds[UninstallLogEntry::File], kPayloadEntries - 6 + kShortcutIconFiles);
     EXPECT_EQ(kinds[UninstallLogEntry::StartMenuShortcut], 1);
     EXPECT_EQ(kinds[UninstallLogEntry::UninstallShortcut], 1);
     EXPECT_EQ(kinds[UninstallLogEntry::DesktopShortcut], 1);

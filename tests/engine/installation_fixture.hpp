@@ -30,6 +30,9 @@
 class InstallationTest : public EngineTest {
 protected:
     static constexpr int kPayloadEntries = 71;
+    // The shortcuts' icon files the log lists: the main program's and the uninstaller's at seven sizes
+    // in the machine's theme (the menu entries), the main program's in the user's (the desktop one).
+    static constexpr int kShortcutIconFiles = 3 * 7;
 
     // A machine with DirectX 9.0c, whose desktop has built its (empty) desktop-entry caches.
     InstallationTest() {

@@ -52,7 +52,7 @@ TEST_F(RepeatInstallation, AReinstallationKeepsTheUsersDataAndRunsTheRuntimeSetu
 
     // One entry per file and per step in the merged log, and no backup left behind.
     const auto kinds = LoggedKinds();
-    EXPECT_EQ(kinds.at(UninstallLogEntry::File), kPayloadEntries - 6);
+    EXPECT_EQ(kinds.at(UninstallLogEntry::File), kPayloadEntries - 6 + kShortcutIconFiles);
     for (std::uint32_t kind = KindNumber(UninstallLogEntry::StartMenuShortcut);
          kind <= KindNumber(UninstallLogEntry::lastKind); ++kind) {
         EXPECT_EQ(kinds.at(static_cast<EntryKind>(kind)), 1) << kind;
@@ -92,7 +92,7 @@ TEST_F(RepeatInstallation, AnUpdateUsesThePreviousFoldersAndLeavesTheSamplesAlon
     EXPECT_EQ(reg::as_string(*previous), "7.2.1.5");
     EXPECT_NE(page.log.find("Registry Data Writing...OK"), std::string::npos);
     EXPECT_NE(InstalledLogText().find("\r\n// Install Quillon 7.02b -- Update (Quillon 7.02b)\r\n"), std::string::npos);
-    EXPECT_EQ(LoggedKinds().at(UninstallLogEntry::File), kPayloadEntries - 6);
+    EXPECT_EQ(LoggedKinds().at(UninstallLogEntry::File), kPayloadEntries - 6 + kShortcutIconFiles);
 }
 
 TEST_F(RepeatInstallation, ANewerInstalledVersionIsFoundThroughWhatTheInstallationWrote) {

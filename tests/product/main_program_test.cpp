@@ -3,6 +3,8 @@
 #include "platform/process/process_handle.hpp"
 #include "platform/registry/key.hpp"
 #include "platform/shell/known_folders.hpp"
+#include "platform/shell/program_icon.hpp"
+#include "platform/shell/theme_icons.hpp"
 #include "platform/sync/named_semaphore.hpp"
 #include "startup/version_info.hpp"
 #include "support/sandbox_machine.hpp"
@@ -15,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -71,6 +74,25 @@ TEST(MainProgram, CarriesTheProductVersion) {
         EXPECT_EQ(info.GetProductVersion(), "7.02b");
         EXPECT_EQ(info.GetString("ApplicationId"), "Quillon7");
     }
+}
+
+// Both programs carry their own icon at the sizes desktops use, as the first icon the shell shows.
+TEST(MainProgram, EachProgramCarriesItsOwnIconAtEverySize) {
+    std::vector<std::vector<std::byte>> largest;
+    for (const char* program : {"quillon", "uninstall"}) {
+        SCOPED_TRACE(program);
+        const auto pictures = platform::shell::first_icon_pictures(built(program));
+        std::vector<int> sizes;
+        for (const auto& picture : pictures) {
+            sizes.push_back(picture.size);
+        }
+        EXPECT_EQ(sizes, (std::vector<int>{16, 24, 32, 48, 64, 128, 256}));
+        if (!pictures.empty()) {
+            largest.push_back(pictures.back().png);
+        }
+    }
+    ASSERT_EQ(largest.size(), 2u);
+    EXPECT_NE(largest[0], largest[1]);
 }
 
 // Whether the program finds a display is up to the test, not to the machine that runs it.
@@ -174,6 +196,18 @@ TEST_F(ProgramOnADisplay, RunsUntilItsWindowClosesWhateverItsInput) {
     EXPECT_EQ(running_count(), 0);
 }
 
+// A display that is named but cannot be reached is said in one line; the program then runs as it does
+// without a display, instead of being aborted by the window system.
+TEST_F(RunningProgram, AnUnreachableDisplayIsSaidAndTheConsoleSessionRuns) {
+    const test_support::scoped_env display("DISPLAY", ":97");
+    const fs::path errors = machine.temp() / "errors";
+    const std::string command = built("quillon").string() + " </dev/null >/dev/null 2>" + errors.string();
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(text_of(errors), "quillon: no window, as the X display \":97\" cannot be reached\n");
+}
+
 class Registration : public test_support::sandbox_test {};
 
 TEST_F(Registration, RegistersTheDocumentTypeAndAnswersMinusTen) {
@@ -188,9 +222,23 @@ TEST_F(Registration, RegistersTheDocumentTypeAndAnswersMinusTen) {
     const fs::path share = *platform::shell::special_folder(platform::shell::csidl::common_startmenu);
     const std::string mime = text_of(share / "mime" / "packages" / "vintrel-quillon7.xml");
     EXPECT_NE(mime.find("<glob pattern=\"*.qln\"/>"), std::string::npos);
+    EXPECT_NE(mime.find("<generic-icon name=\"x-office-document\"/>"), std::string::npos);
     const std::string entry = text_of(share / "applications" / "vintrel-quillon7.desktop");
     EXPECT_NE(entry.find("Exec=" + program + " %f\n"), std::string::npos);
     EXPECT_NE(entry.find("MimeType=application/x-vintrel-quillon;\n"), std::string::npos);
+    EXPECT_NE(entry.find("StartupWMClass=quillon\n"), std::string::npos);
+    EXPECT_NE(entry.find("Categories=Office;WordProcessor;\n"), std::string::npos);
+
+    // The program's first icon, as its own and as its documents' icon.
+    const std::string icon = platform::shell::program_icon_name(program);
+    EXPECT_NE(entry.find("Icon=" + icon + "\n"), std::string::npos) << entry;
+    const fs::path theme = share / "icons" / "hicolor";
+    for (const auto& picture : platform::shell::first_icon_pictures(program)) {
+        const std::string size = std::to_string(picture.size) + "x" + std::to_string(picture.size);
+        const std::string png(reinterpret_cast<const char*>(picture.png.data()), picture.png.size());
+        EXPECT_EQ(text_of(theme / size / "apps" / (icon + ".png")), png) << size;
+        EXPECT_EQ(text_of(theme / size / "mimetypes" / "application-x-vintrel-quillon.png"), png) << size;
+    }
 }
 
 TEST_F(Registration, AnUpdateRecordsTheVersionItReplaces) {

@@ -3,6 +3,8 @@
 #include "flags.hpp"
 #include "indexed_colour.hpp"
 #include "platform/resources/resource_module.hpp"
+#include "platform/shell/program_icon.hpp"
+#include "program_icon.hpp"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +16,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <set>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -75,6 +79,30 @@ TEST(Art, TheIconAndTheBannerAreCarriedInTheirFormats) {
     const QImage banner = resource_picture(res::rt_bitmap, 137);
     EXPECT_EQ(banner.size(), QSize(87, 171));
     EXPECT_EQ(banner.format(), QImage::Format_Indexed8);
+}
+
+// What the shell reads of a program icon: every size, each a shaped PNG picture of that size.
+TEST(Art, ProgramIconsCarryEverySizeAsShapedPngPictures) {
+    std::vector<QImage> largest;
+    for (const auto kind : {vnart::program_icon_kind::main_program, vnart::program_icon_kind::uninstaller}) {
+        const QByteArray packed = vnart::pack_icon_directory(kind);
+        const auto pictures = platform::shell::icon_group_pictures(
+            std::as_bytes(std::span(packed.constData(), static_cast<std::size_t>(packed.size()))));
+        ASSERT_EQ(pictures.size(), vnart::program_icon_sizes.size());
+        for (std::size_t i = 0; i < pictures.size(); ++i) {
+            const int size = vnart::program_icon_sizes[i];
+            SCOPED_TRACE(size);
+            EXPECT_EQ(pictures[i].size, size);
+            const QImage image = QImage::fromData(reinterpret_cast<const uchar*>(pictures[i].png.data()),
+                                                  static_cast<int>(pictures[i].png.size()), "PNG");
+            ASSERT_EQ(image.size(), QSize(size, size));
+            EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+            EXPECT_EQ(qAlpha(image.pixel(size / 2, size / 2)), 255);
+        }
+        largest.push_back(QImage::fromData(reinterpret_cast<const uchar*>(pictures.back().png.data()),
+                                           static_cast<int>(pictures.back().png.size())));
+    }
+    EXPECT_NE(largest[0], largest[1]) << "the uninstaller's icon is told apart";
 }
 
 TEST(Art, ReductionTo256ColoursKeepsFewColoursExactlyAndApproximatesMany) {

@@ -369,3 +369,35 @@ TEST_F(Pages, MenuBrowsePicksUnderTheProgramsFolderAndShowsItRelative) {
     EXPECT_EQ(app->m_strStartMenuFolder, (programs / "Games/Quillon 7").string());
     EXPECT_EQ(page.GetDlgItemText(1007), "applications/Games/Quillon 7");
 }
+
+// On a machine whose Programs folder does not exist yet, the picker still shows only that folder, and
+// what it gives lies in it; the same holds once the folder exists.
+TEST_F(Pages, MenuBrowseStaysInTheProgramsFolderWhetherOrNotItExists) {
+    const fs::path programs = machine.root() / "usr/local/share/applications";
+    for (const bool exists : {false, true}) {
+        SCOPED_TRACE(exists ? "the folder exists" : "no folder yet");
+        if (exists) {
+            fs::create_directories(programs);
+        } else {
+            fs::remove_all(programs);  // as on a fresh machine
+        }
+        CDlgShortcut page;
+        ASSERT_TRUE(page.Create(&parent));
+        ui_test::when_modal([&] {
+            const ClosePickerIfOpen guard;
+            QDialog* picker = RunningPicker();
+            ASSERT_TRUE(picker);
+            auto* tree = picker->findChild<QTreeWidget*>();
+            ASSERT_EQ(tree->topLevelItemCount(), 1);
+            EXPECT_EQ(tree->topLevelItem(0)->text(0), "applications");
+            EXPECT_EQ(tree->currentItem(), tree->topLevelItem(0));
+            EXPECT_EQ(picker->findChild<QLineEdit*>()->text(), "applications/Vintrel/Quillon 7");
+            PressPickerOk(picker);
+        });
+        click(page.GetDlgItem(1006));
+        EXPECT_EQ(app->m_strStartMenuFolder, (programs / "Vintrel/Quillon 7").string());
+        EXPECT_EQ(page.GetDlgItemText(1007), "applications/Vintrel/Quillon 7");
+        EXPECT_EQ(fs::exists(programs), exists) << "browsing creates nothing";
+    }
+    EXPECT_TRUE(boxes.records().empty());
+}

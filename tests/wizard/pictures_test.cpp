@@ -1,13 +1,15 @@
 // Saves a picture of every wizard page and of the About box in every language the installer is
 // translated into, and of the start page for a reinstallation (its longest texts), under the build
 // folder (pictures/), for a person to look at; the test checks that each picture was made and is not
-// blank.
+// blank. Beside them, a menu entry's icon as a desktop finds it in the installed theme.
+#include "engine/shortcuts.hpp"
 #include "platform/ui/framework_constants.hpp"
 #include "platform/ui/ui_test.hpp"
 #include "startup/language_catalogue.hpp"
 #include "wizard/about_dlg.hpp"
 #include "wizard_fixture.hpp"
 
+#include <QIcon>
 #include <QImage>
 #include <QPixmap>
 #include <QWidget>
@@ -15,6 +17,7 @@
 #include <boost/filesystem/operations.hpp>
 
 #include <cstdint>
+#include <fstream>
 #include <set>
 #include <string>
 #include <utility>
@@ -81,4 +84,34 @@ TEST_F(Pictures, EveryPageAndTheAboutBoxInEveryTranslatedLanguage) {
         });
         about.DoModal();
     }
+}
+
+// The icon a desktop shows for a menu entry: looked up by the name the entry gives, in the hicolor
+// theme of the machine's data folder (its index from the system's copy of the theme, as desktops
+// merge the data folders), and drawn from the file installed there.
+TEST_F(Pictures, AMenuEntrysIconAsTheInstalledThemeGivesIt) {
+    const boost::filesystem::path share = machine.root() / "usr/local/share";
+    std::string entry;
+    ASSERT_TRUE(
+        CreateShortcut(QUILLON_BINARY_DIR "/bin/quillon", (share / "applications").string(), "Quillon 7.02b", &entry));
+    std::ifstream in(entry);
+    std::string name;
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind("Icon=", 0) == 0) {
+            name = line.substr(5);
+        }
+    }
+    ASSERT_FALSE(name.empty()) << "the entry names no icon";
+
+    const QStringList savedPaths = QIcon::themeSearchPaths();
+    const QString savedTheme = QIcon::themeName();
+    QIcon::setThemeSearchPaths({QString::fromStdString((share / "icons").string()), "/usr/share/icons"});
+    QIcon::setThemeName("hicolor");
+    const QImage picture = QIcon::fromTheme(QString::fromStdString(name)).pixmap(48, 48).toImage();
+    QIcon::setThemeSearchPaths(savedPaths);
+    QIcon::setThemeName(savedTheme);
+    ASSERT_FALSE(picture.isNull()) << "the theme does not find " << name;
+    EXPECT_TRUE(picture.save(QString::fromStdString((m_folder / "menu-entry-icon.png").string())));
+    const QImage installed(QString::fromStdString((share / "icons/hicolor/48x48/apps" / (name + ".png")).string()));
+    EXPECT_EQ(picture.convertToFormat(QImage::Format_ARGB32), installed.convertToFormat(QImage::Format_ARGB32));
 }

@@ -11,6 +11,8 @@ inline constexpr int banner_height = 171;
 
 // Square, with a transparent surround (QImage::Format_ARGB32).
 QImage draw_icon();
+// The same drawing at another size, as large pictures of the product programs' icons need.
+QImage draw_icon_at(int size);
 
 // Opaque, in full colour; the bitmap resource reduces it to 256 colours.
 QImage draw_banner();

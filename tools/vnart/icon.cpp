@@ -8,7 +8,13 @@
 namespace vnart {
 
 QImage draw_icon() {
-    return render(QSize(icon_size, icon_size), [](QPainter& p) {
+    return draw_icon_at(icon_size);
+}
+
+QImage draw_icon_at(int size) {
+    return render(QSize(size, size), [size](QPainter& p) {
+        // Drawn in the coordinates of the icon_size picture.
+        p.scale(size / static_cast<qreal>(icon_size), size / static_cast<qreal>(icon_size));
         const QRectF tile(3, 3, icon_size - 6, icon_size - 6);
         QLinearGradient sky(tile.topLeft(), tile.bottomRight());
         sky.setColorAt(0, QColor(0x4A8CC7));

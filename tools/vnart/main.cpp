@@ -2,11 +2,13 @@
 //
 //   vnart PICTURE=FILE...
 //
-// PICTURE is "icon" (PNG), "banner" (8-bit palettised BMP) or "flag:LANGUAGE" (PNG), LANGUAGE being
-// the code of a product language (de, el, en, es, fr, he, hu, it, nl, pt, ro, tr, vi, zh).
+// PICTURE is "icon" (PNG), "banner" (8-bit palettised BMP), "flag:LANGUAGE" (PNG), LANGUAGE being
+// the code of a product language (de, el, en, es, fr, he, hu, it, nl, pt, ro, tr, vi, zh), or
+// "program-icon" / "uninstaller-icon" (an icon directory of PNG pictures, 16 to 256 pixels).
 #include "artwork.hpp"
 #include "flags.hpp"
 #include "indexed_colour.hpp"
+#include "program_icon.hpp"
 
 #include <QSaveFile>
 
@@ -20,17 +22,24 @@ namespace {
 struct picture {
     QImage image;
     const char* format;
+    QByteArray bytes;  // written as they are when not empty
 };
 
 picture draw(const std::string& name) {
     if (name == "icon") {
-        return {vnart::draw_icon(), "PNG"};
+        return {vnart::draw_icon(), "PNG", {}};
     }
     if (name == "banner") {
-        return {vnart::to_indexed8(vnart::draw_banner()), "BMP"};
+        return {vnart::to_indexed8(vnart::draw_banner()), "BMP", {}};
+    }
+    if (name == "program-icon") {
+        return {{}, nullptr, vnart::pack_icon_directory(vnart::program_icon_kind::main_program)};
+    }
+    if (name == "uninstaller-icon") {
+        return {{}, nullptr, vnart::pack_icon_directory(vnart::program_icon_kind::uninstaller)};
     }
     if (name.starts_with("flag:")) {
-        return {vnart::draw_flag(name.substr(5)), "PNG"};
+        return {vnart::draw_flag(name.substr(5)), "PNG", {}};
     }
     throw std::invalid_argument("unknown picture \"" + name + "\"");
 }
@@ -39,7 +48,12 @@ picture draw(const std::string& name) {
 // build would take as up to date.
 void save(const picture& pic, const std::string& path) {
     QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly) || !pic.image.save(&file, pic.format) || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly)) {
+        throw std::runtime_error(path + ": cannot be written");
+    }
+    const bool written =
+        pic.bytes.isEmpty() ? pic.image.save(&file, pic.format) : file.write(pic.bytes) == pic.bytes.size();
+    if (!written || !file.commit()) {
         throw std::runtime_error(path + ": cannot be written");
     }
 }

@@ -5,8 +5,8 @@
 // built from desktop entries and MIME packages. So a change of file associations rebuilds the desktop
 // entry and MIME databases of the installer's places (the machine-wide ones under the system root and
 // the user's XDG data folder), and a change below one of their applications folders rebuilds that
-// folder's desktop entry database. Without the tools (update-desktop-database, update-mime-database)
-// nothing is done; a failing tool is ignored: a notification never fails the caller.
+// folder's desktop entry database when it has one (none is made for it). Without the tools (update-desktop-database,
+// update-mime-database) nothing is done; a failing tool is ignored: a notification never fails the caller.
 #pragma once
 
 #include <boost/filesystem/path.hpp>

@@ -4,11 +4,16 @@
 #include "platform/kernel/temp_files.hpp"
 #include "platform/kernel/unique_fd.hpp"
 #include "platform/kernel/win32_error.hpp"
+#include "platform/shell/known_folders.hpp"
+#include "platform/shell/path_functions.hpp"
+#include "platform/shell/program_icon.hpp"
+#include "platform/shell/theme_icons.hpp"
 
 #include <sys/stat.h>
 #include <unicode/utf8.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace platform::shell {
@@ -62,6 +67,13 @@ bool is_writable_text(std::string_view text) {
     return true;
 }
 
+// Category names are ASCII words; a ';' or a line end would break the list.
+bool is_category(std::string_view name) {
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+    });
+}
+
 std::string entry_name(const boost::filesystem::path& link_file) {
     std::string name = link_file.filename().string();
     if (name.size() >= link_extension.size() &&
@@ -113,9 +125,41 @@ std::string shell_link::desktop_entry(const boost::filesystem::path& link_file) 
     }
     if (!m_icon.empty()) {
         text += "Icon=" + escape_value(m_icon.string()) + "\n";
+    } else if (!first_icon_pictures(m_target).empty()) {
+        text += "Icon=" + program_icon_name(m_target) + "\n";
+    }
+    if (!m_window_class.empty()) {
+        text += "StartupWMClass=" + escape_value(m_window_class) + "\n";
+    }
+    if (!m_categories.empty()) {
+        text += "Categories=";
+        for (const std::string& category : m_categories) {
+            text += category + ";";
+        }
+        text += "\n";
     }
     text += "Terminal=false\n";
     return text;
+}
+
+boost::filesystem::path shell_link::icon_theme(const boost::filesystem::path& link_file) {
+    const auto machine = special_folder(csidl::common_startmenu);
+    if (machine) {
+        const std::string inner = canonicalize(link_file.string());
+        const std::string outer = canonicalize(machine->string());
+        if (common_prefix(inner, outer) == outer) {
+            return hicolor_theme(*machine);
+        }
+    }
+    return hicolor_theme(special_folder(csidl::startmenu).value_or(boost::filesystem::path()));
+}
+
+std::vector<boost::filesystem::path> shell_link::icon_files(const boost::filesystem::path& link_file) const {
+    if (!m_icon.empty() || m_target.empty()) {
+        return {};
+    }
+    return theme_icon_files(icon_theme(link_file), first_icon_pictures(m_target), apps_icon_context,
+                            program_icon_name(m_target));
 }
 
 std::error_code shell_link::save(const boost::filesystem::path& link_file) const {
@@ -128,8 +172,21 @@ std::error_code shell_link::save(const boost::filesystem::path& link_file) const
     for (const auto& argument : m_arguments) {
         writable = writable && is_writable_text(argument);
     }
+    writable = writable && is_writable_text(m_window_class);
     if (!writable) {
         return kernel::fail_with(kernel::win32::no_unicode_translation);
+    }
+    if (!std::all_of(m_categories.begin(), m_categories.end(), is_category)) {
+        return kernel::fail_with(kernel::win32::invalid_parameter);
+    }
+    if (m_icon.empty()) {
+        if (const auto pictures = first_icon_pictures(m_target); !pictures.empty()) {
+            const std::error_code error =
+                install_theme_icon(icon_theme(link_file), pictures, apps_icon_context, program_icon_name(m_target));
+            if (error) {
+                return error;
+            }
+        }
     }
 
     // The folder may be a user's own (the desktop): it is held open, and the entry written and renamed

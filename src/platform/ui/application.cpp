@@ -1,5 +1,6 @@
 #include "platform/ui/application.hpp"
 
+#include "platform/ui/display_connection.hpp"
 #include "platform/ui/picture.hpp"
 
 #include <QApplication>
@@ -20,6 +21,11 @@ namespace platform::ui {
 namespace {
 
 CWinApp* g_app = nullptr;
+bool g_right_to_left = false;
+
+Qt::LayoutDirection chosen_direction() {
+    return g_right_to_left ? Qt::RightToLeft : Qt::LeftToRight;
+}
 
 std::string program_name() {
     boost::system::error_code error;
@@ -51,18 +57,21 @@ void application_instance::make(int& argc, char** argv) {
     m_app = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     use_framework_translations(QLocale::system().name().toStdString());
+    // Set explicitly, the direction no longer follows the translations loaded above or later.
+    QGuiApplication::setLayoutDirection(chosen_direction());
+}
+
+void set_layout_direction(bool right_to_left) {
+    g_right_to_left = right_to_left;
+    if (qApp) {
+        QGuiApplication::setLayoutDirection(chosen_direction());
+    }
 }
 
 application_instance::~application_instance() = default;
 
 bool graphical_session_available() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        const char* value = std::getenv(name);
-        if (value && *value) {
-            return true;
-        }
-    }
-    return false;
+    return display_problem().empty();
 }
 
 bool application_exists() {

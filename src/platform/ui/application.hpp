@@ -17,14 +17,19 @@ class CWnd;
 // theme, no quitting when the last window closes (windows close as they end, and the application's
 // loop ends on a quit request, as on Windows). When a Qt application exists already, it is used
 // and left alone.
-// Whether windows can be shown: a display server is named (DISPLAY, WAYLAND_DISPLAY), or a window
-// system plug-in is chosen explicitly (QT_QPA_PLATFORM, e.g. offscreen).
+// Whether windows can be shown: the window system Qt would use can be reached, or needs no display
+// server (QT_QPA_PLATFORM=offscreen). display_connection.hpp says why not.
 bool graphical_session_available();
 
 // Loads the system's translations of the framework's own texts (message box buttons) for a locale
 // such as "de_DE", in place of those loaded before. False, leaving the texts in English, when the
 // system has none for it. The application instance loads them for the desktop's locale.
 bool use_framework_translations(const std::string& locale);
+
+// The layout direction of the framework's windows, decided by the program (from the language its
+// texts are in) and never by the framework's own translations, which follow the desktop's locale:
+// left to right until set. Applies to the Qt application now or once it is made.
+void set_layout_direction(bool right_to_left);
 
 // Whether the process's Qt application exists yet.
 bool application_exists();

@@ -194,7 +194,9 @@ void CFolderPicker::OnSelectionChanged() {
 bool CFolderPicker::SetSelection(const fs::path& folder) {
     QTreeWidget* tree = tree_of(*this);
     const fs::path target = clean(folder);
-    if (!tree || tree->topLevelItemCount() == 0 || !within(target, m_root) || !is_folder(target)) {
+    // The root is the tree's top item even before it exists.
+    if (!tree || tree->topLevelItemCount() == 0 || !within(target, m_root) ||
+        (target != m_root && !is_folder(target))) {
         return false;
     }
     QTreeWidgetItem* item = tree->topLevelItem(0);

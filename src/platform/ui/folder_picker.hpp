@@ -31,7 +31,8 @@ using folder_picker_callback =
 
 struct folder_picker_options {
     std::string title;                            // shown above the tree; empty: none
-    std::optional<boost::filesystem::path> root;  // the tree shows this folder and what it holds only
+    std::optional<boost::filesystem::path> root;  // the tree shows this folder and what it holds only;
+                                                  // a root that does not exist yet is shown empty
     bool edit_box = false;                        // an edit box under the tree, showing the selection
     bool validate = false;                        // a typed text that is no folder of the tree goes to
                                                   // the callback as validate_failed
@@ -52,7 +53,7 @@ public:
     const boost::filesystem::path& GetPath() const { return m_path; }
 
     // Selects a folder of the tree, opening its parents, as a click does (selection_changed follows);
-    // false when the folder is outside the tree or does not exist.
+    // false when the folder is outside the tree or, unless it is the root, does not exist.
     bool SetSelection(const boost::filesystem::path& folder);
     bool SetExpanded(const boost::filesystem::path& folder);
     std::optional<boost::filesystem::path> GetSelection() const;

@@ -1,7 +1,10 @@
 #include "platform/shell/shell_link.hpp"
 
 #include "platform/kernel/win32_error.hpp"
+#include "platform/resources/resource_module.hpp"
 #include "platform/scratch_folder.hpp"
+#include "platform/shell/theme_icons.hpp"
+#include "support/scoped_env.hpp"
 
 #include <sys/stat.h>
 
@@ -140,9 +143,70 @@ TEST(ShellLink, Failures) {
     latin1.set_path("/opt/caf\xE9/quillon");
     EXPECT_EQ(latin1.save(scratch / "Latin1.desktop").value(), static_cast<int>(win32::no_unicode_translation));
 
+    shell::shell_link badCategory;
+    badCategory.set_path("/opt/quillon");
+    badCategory.set_categories({"Office;Hidden"});
+    EXPECT_EQ(badCategory.save(scratch / "Category.desktop").value(), static_cast<int>(win32::invalid_parameter));
+
     shell::shell_link good;
     good.set_path("/opt/quillon");
     EXPECT_EQ(good.save(scratch / "missing" / "Quillon.desktop").value(), static_cast<int>(win32::path_not_found));
     EXPECT_EQ(good.save(scratch.path() / ".desktop").value(), static_cast<int>(win32::invalid_parameter));
     EXPECT_TRUE(fs::is_empty(scratch.path()));
+}
+
+// Without an icon location the entry shows the target's first icon, installed into the theme of the
+// side of the machine the link is on; a target without an icon gets no Icon line.
+TEST(ShellLink, TheTargetsFirstIconGoesIntoTheThemeOfTheLinksSide) {
+    scratch_folder scratch;
+    const test_support::scoped_env root("SETUP_SYSTEM_ROOT", (scratch / "root").c_str());
+    const test_support::scoped_env home("HOME", (scratch / "home").c_str());
+    const test_support::scoped_env data("XDG_DATA_HOME", nullptr);
+    // This test program carries the installer's resources, icon 128 (64 pixels) first.
+    const fs::path program = fs::read_symlink("/proc/self/exe");
+    const auto icon = platform::resources::resource_module::self().find(platform::resources::rt_group_icon, 128);
+    ASSERT_TRUE(icon);
+    const std::string name = shell::program_icon_name(program);
+
+    const struct {
+        fs::path folder;
+        fs::path theme;
+    } sides[] = {
+        {scratch / "root/usr/local/share/applications/Vintrel", scratch / "root/usr/local/share/icons/hicolor"},
+        {scratch / "home/Desktop", scratch / "home/.local/share/icons/hicolor"},
+    };
+    for (const auto& side : sides) {
+        SCOPED_TRACE(side.folder);
+        fs::create_directories(side.folder);
+        shell::shell_link link;
+        link.set_path(program);
+        link.set_window_class("quillon");
+        link.set_categories({"Office", "WordProcessor"});
+        const fs::path file = side.folder / "Quillon.desktop";
+        const auto files = link.icon_files(file);
+        ASSERT_EQ(files, std::vector<fs::path>{side.theme / "64x64/apps" / (name + ".png")});
+        ASSERT_FALSE(link.save(file));
+        EXPECT_EQ(read_file(files[0]), std::string(reinterpret_cast<const char*>(icon->data()), icon->size()));
+        const std::string entry = read_file(file);
+        EXPECT_NE(entry.find("\nIcon=" + name + "\n"), std::string::npos) << entry;
+        EXPECT_NE(entry.find("\nStartupWMClass=quillon\n"), std::string::npos) << entry;
+        EXPECT_NE(entry.find("\nCategories=Office;WordProcessor;\n"), std::string::npos) << entry;
+        if (have_validator()) {
+            const validation result = validate(file);
+            EXPECT_EQ(result.status, 0) << entry << result.output;
+            EXPECT_EQ(result.output, "") << entry;
+        }
+    }
+
+    shell::shell_link plain;
+    plain.set_path("/bin/sh");
+    const fs::path file = scratch / "home/Desktop/Shell.desktop";
+    EXPECT_TRUE(plain.icon_files(file).empty());
+    ASSERT_FALSE(plain.save(file));
+    EXPECT_EQ(read_file(file).find("Icon="), std::string::npos);
+
+    shell::shell_link located;
+    located.set_path(program);
+    located.set_icon_location("/opt/q.png");
+    EXPECT_TRUE(located.icon_files(file).empty()) << "an icon location is used as it is";
 }
