@@ -28,6 +28,9 @@ TEST(RegistrationCommandLine, QuotesAPathWithBlanksAndNamesThePreviousVersion) {
 
 class RegistrationRun : public EngineTest {
 protected:
+    // The registration runs inside an installation, whose private folder keeps what it puts aside.
+    RegistrationRun() { app->m_uninstallLog.backupFolder = machine.temp(); }
+
     // A program that notes its arguments and folder, and ends with the exit status given.
     fs::path Program(int exitStatus) const {
         const fs::path program = machine.root() / "opt/Some Vendor/program";

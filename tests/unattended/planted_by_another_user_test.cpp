@@ -2,9 +2,8 @@
 // right) plants links, fifos and second names there; then root reinstalls, updates, fails and rolls
 // back, and uninstalls. Whatever was planted, nothing in a root folder outside the shared tree may be
 // created, changed, opened up or deleted, and a planted file never blocks a later installation.
-#include "platform/resources/resource_table.hpp"
 #include "platform/scratch_folder.hpp"
-#include "platform/version/version_block.hpp"
+#include "program_version_resource.hpp"
 #include "support/file_content.hpp"
 #include "support/installer_process.hpp"
 #include "support/machine_snapshot.hpp"
@@ -101,20 +100,7 @@ protected:
 
     // Gives the installed main program an older version, as an update finds it.
     void MakeInstalledVersionOlder() const {
-        platform::version::version_resource version;
-        version.fixed.emplace();
-        version.fixed->dwFileVersionMS = 0x00070002;
-        version.fixed->dwFileVersionLS = 0x00020000;
-        version.string_tables = {{"040904b0", {{"ProductName", "Quillon"}, {"ProductVersion", "7.xx"}}}};
-        version.translations = {{0x0409, 1200}};
-        const auto block = platform::version::build_version_block(version);
-        const fs::path file = machine.folder() / "version.res";
-        test_support::write_file(file, std::string(reinterpret_cast<const char*>(block.data()), block.size()));
-        const std::string command = std::string(QUILLON_BINARY_DIR "/bin/vnres replace ") +
-                                    single_quoted((InstallFolder() / "quillon").string()) + " " +
-                                    std::to_string(platform::resources::rt_version) + " 1 " + file.string();
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        fs::remove(file);
+        test_support::set_program_version(InstallFolder() / "quillon", machine.folder(), 0x00070002, 0x00020000);
     }
 
 private:

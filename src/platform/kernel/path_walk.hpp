@@ -6,7 +6,7 @@
 // renameat), never by a name that could be swapped in between.
 //
 // The rule of the walk: a symbolic link is followed only where nobody but root and this process's
-// own account could have put it, that is in a folder no other account may write, or in a sticky
+// own account (or the account whose file-system rights the thread has taken) could have put it, that is in a folder no other account may write, or in a sticky
 // folder (such as /tmp) when the link itself belongs to root or to this account, since the kernel
 // lets no one else replace it there. Any other link on the way fails the walk with ELOOP (which
 // the Win32 codes call ERROR_CANT_RESOLVE_FILENAME). Links in the system's own folders
