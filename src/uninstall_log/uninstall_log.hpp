@@ -110,7 +110,7 @@ public:
     bool Save(const boost::filesystem::path& file, const std::string& installPathText,
               const std::string& shortcutPathText) const;
     // The run is over: merges the previous entries into this installation's, deletes every backup and
-    // forgets the changes a rollback would undo.
+    // forgets how to undo every change, listed or not. The record can no longer be rolled back.
     void Commit();
 
     // Recording. Each Add... appends the newest entry, not done, and returns the handle that completes
@@ -167,7 +167,9 @@ public:
 
     // Undoes every change of this run, newest first, and empties `entries`; a change still open is
     // undone with the rest and its handle completes nothing. Failures are skipped, each with a line in
-    // the diagnostic log.
+    // the diagnostic log. After Commit the backups are gone and undoing would only destroy what was
+    // installed: a debug build stops on the call, a release build writes a diagnostic line and changes
+    // nothing.
     void Rollback();
 
 private:
@@ -189,6 +191,7 @@ private:
     };
     std::vector<PendingChange*> m_openChanges;
     std::vector<UnlistedChange> m_unlisted;
+    bool m_committed = false;
 };
 
 // The Uninstall key's parent, under HKEY_LOCAL_MACHINE.

@@ -75,6 +75,7 @@ void UninstallLog::Commit() {
     MergePreviousEntries(previousEntries, entries);
     for (auto& entry : entries) {
         entry.path = LoggedPath(entry);
+        entry.undo = nullptr;  // its backup goes now
     }
     DeleteBackups(entries);
     for (auto& change : m_unlisted) {
@@ -83,6 +84,7 @@ void UninstallLog::Commit() {
         }
     }
     m_unlisted.clear();
+    m_committed = true;
 }
 
 bool UninstallLog::WriteFile(const boost::filesystem::path& file, const std::string& installPathText,
