@@ -58,7 +58,7 @@ public:
     void RequestLanguage(std::uint32_t index) { m_requestedLanguage = index; }
 
     // The previous-installation status; for PreviousNewer and PreviousOlder also its version text.
-    std::int32_t GetPreviousInstall(std::string* previousVersion = nullptr) const;
+    PreviousInstallStatus GetPreviousInstall(std::string* previousVersion = nullptr) const;
 
     // The wizard's language change: the language becomes current, or English with a notice when the
     // installer is not translated into it while the product still gets the chosen language; the
@@ -69,7 +69,7 @@ public:
     const std::string& FindInstalledProduct();
 
     // The session record.
-    std::int32_t m_nPreviousInstall = PreviousNone;
+    PreviousInstallStatus m_nPreviousInstall = PreviousNone;
     std::string m_strPreviousVersion;
     InstanceMutex m_instanceMutex;
     std::string m_strInstallFolder;

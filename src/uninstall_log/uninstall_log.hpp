@@ -9,7 +9,7 @@
 // gives the entry its undo; Rollback asks the entries to undo themselves, newest first.
 //
 // A rollback never deletes what the run did not write. An entry whose previous state is still in
-// place because the run kept it on purpose says so with `keepsPreviousFile`: a file entry gets it
+// place because the run kept it on purpose says so with `previousStaysInPlace`: a file entry gets it
 // from AddFile when the caller keeps the file there (PreviousFile::Keep: a shared file the run does
 // not write, which needs no backup).
 #pragma once
@@ -66,7 +66,7 @@ struct UninstallLogEntry {
     std::int32_t value = -1;  // kind-specific; only its low 8 bits reach the file
     // What was there before the run is still in place and not in a backup: a rollback leaves it
     // alone (see the top of this file). Never written out.
-    bool keepsPreviousFile = false;
+    bool previousStaysInPlace = false;
     // How a rollback undoes the change, given by the unit that recorded it; empty for entries read from
     // a log and for the steps a rollback leaves alone. Never written out.
     std::function<void(const UninstallLogEntry&)> undo;

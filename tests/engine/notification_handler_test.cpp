@@ -148,7 +148,7 @@ TEST_F(NotificationHandler, SharedAndSampleFilesFollowThePreviousInstallation) {
     const fs::path sample = Desktop() / "Quillon Examples/Sample01.qln";
     const struct {
         const char* name;
-        std::int32_t previousInstall;
+        PreviousInstallStatus previousInstall;
         bool sharedThere;
         bool sharedRecordedBefore;  // done in the previous log
         bool sharedRecorded;        // recorded by this run
@@ -189,7 +189,7 @@ TEST_F(NotificationHandler, SharedAndSampleFilesFollowThePreviousInstallation) {
         EXPECT_EQ(entry != nullptr, c.sharedRecorded);
         if (entry) {
             EXPECT_TRUE(entry->done);
-            EXPECT_EQ(entry->keepsPreviousFile, c.sharedThere);
+            EXPECT_EQ(entry->previousStaysInPlace, c.sharedThere);
         }
         // A kept file shows no line of its own.
         EXPECT_EQ(page.log.find("shared.dat") != std::string::npos, !c.sharedThere);

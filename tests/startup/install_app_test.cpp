@@ -119,7 +119,7 @@ TEST_F(InstallAppStart, FirstInstallationTakesTheDefaults) {
 TEST_F(InstallAppStart, StatusFollowsTheInstalledProgramsVersion) {
     const struct {
         std::uint32_t ms, ls;
-        std::int32_t status;
+        PreviousInstallStatus status;
     } cases[] = {
         {0x00070002, 0x00020001, PreviousSame},   // 7.2.2.1
         {0x00070002, 0x00020000, PreviousOlder},  // 7.2.2.0
