@@ -31,6 +31,10 @@ enum class StartupStop {
     InstallerMutexUnavailable
 };
 
+// The longest folder the session takes (the install folder, the Start-menu folder), in characters as
+// the folder pages count them: UTF-16 units.
+inline constexpr int kMaxFolderChars = 260;
+
 class CInstallApp : public platform::ui::CWinApp {
 public:
     // Creates the installer mutex (not owned yet). The running-instance counter is the process's
