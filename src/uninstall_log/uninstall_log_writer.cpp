@@ -107,12 +107,7 @@ bool UninstallLog::WriteFile(const boost::filesystem::path& file, const std::str
         AppendLine(text, EntryLine(index++, entry));
     }
 
-    std::string bytes;
-    bytes.reserve(text.size() * 2);
-    for (const char16_t unit : text) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
+    const std::string bytes = platform::text::utf16le_bytes(text);
     kernel::atomic_file out(file);
     out.set_permissions(0644);  // read by every user's uninstaller, like the files it lists
     out.write(std::as_bytes(std::span(bytes)));
