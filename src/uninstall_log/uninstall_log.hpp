@@ -101,12 +101,9 @@ public:
     // are emptied. A malformed line stops the reading; what was read before it stays.
     void Read(const boost::filesystem::path* file);
 
-    // Merges the previous entries into this installation's, replaces the log file as a whole, and
-    // deletes every backup. True when the new file is in place.
-    bool Write(const boost::filesystem::path& file, const std::string& installPathText,
-               const std::string& shortcutPathText);
-    // Writes the same file as Write, leaving the record as it is, so that the run can still be rolled
-    // back; Commit then does the rest.
+    // Replaces the log file as a whole with this installation's entries, the previous ones merged in,
+    // leaving the record as it is, so that the run can still be rolled back; Commit then does the
+    // rest. True when the new file is in place.
     bool Save(const boost::filesystem::path& file, const std::string& installPathText,
               const std::string& shortcutPathText) const;
     // The run is over: merges the previous entries into this installation's, deletes every backup and

@@ -2,7 +2,6 @@
 #include "identity/product_identity.hpp"
 #include "platform/kernel/atomic_file.hpp"
 #include "platform/kernel/file_attributes.hpp"
-#include "platform/kernel/file_operations.hpp"
 #include "platform/text/utf_convert.hpp"
 #include "uninstall_log/backups.hpp"
 #include "uninstall_log/log_merge.hpp"
@@ -39,28 +38,10 @@ std::string LoggedPath(const UninstallLogEntry& entry) {
     return entry.path;
 }
 
-void DeleteBackups(std::list<UninstallLogEntry>& entries) {
-    for (auto& entry : entries) {
-        if (!entry.backupPath.empty()) {
-            kernel::set_file_attributes(entry.backupPath, kernel::file_attribute_normal);
-            kernel::delete_file(entry.backupPath);
-            entry.backupPath.clear();
-        }
-    }
-}
-
 }  // namespace
 
 std::string UninstallKeyLogText() {
     return "HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKeyParent) + "\\" + std::string(kProductKey);
-}
-
-bool UninstallLog::Write(const boost::filesystem::path& file, const std::string& installPathText,
-                         const std::string& shortcutPathText) {
-    MergePreviousEntries(previousEntries, entries);
-    const bool written = WriteFile(file, installPathText, shortcutPathText, entries);
-    Commit();
-    return written;
 }
 
 bool UninstallLog::Save(const boost::filesystem::path& file, const std::string& installPathText,
@@ -76,8 +57,11 @@ void UninstallLog::Commit() {
     for (auto& entry : entries) {
         entry.path = LoggedPath(entry);
         entry.undo = nullptr;  // its backup goes now
+        if (!entry.backupPath.empty()) {
+            DiscardBackup(entry.backupPath);
+            entry.backupPath.clear();
+        }
     }
-    DeleteBackups(entries);
     for (auto& change : m_unlisted) {
         if (!change.backupPath.empty()) {
             DiscardBackup(change.backupPath);

@@ -60,7 +60,8 @@ protected:
     static fs::path WriteLog(const fs::path& folder, const fs::path& installFolder, const fs::path& shortcutFolder) {
         fs::create_directories(folder);
         UninstallLog log;
-        EXPECT_TRUE(log.Write(folder / "Uninstall.ulog", installFolder.string(), shortcutFolder.string()));
+        EXPECT_TRUE(log.Save(folder / "Uninstall.ulog", installFolder.string(), shortcutFolder.string()));
+        log.Commit();
         return folder / "Uninstall.ulog";
     }
 
