@@ -28,6 +28,9 @@ TEST(RegistrationCommandLine, QuotesAPathWithBlanksAndNamesThePreviousVersion) {
 
 class RegistrationRun : public EngineTest {
 protected:
+    // The run puts aside the caches it may change, as an installation does, in its temporary folder.
+    RegistrationRun() { app->m_uninstallLog.backupFolder = machine.temp(); }
+
     // A program that notes its arguments and folder, and ends with the exit status given.
     fs::path Program(int exitStatus) const {
         const fs::path program = machine.root() / "opt/Some Vendor/program";
