@@ -92,7 +92,7 @@ public:
     HostWindow() {
         auto* widget = new QWidget;
         widget->resize(640, 480);
-        Attach(widget, true, nullptr, 0, 0, 0);
+        Attach(widget, true, 0, 0, 0);
         widget->show();
     }
 };

@@ -10,6 +10,7 @@
 //   payload_bench [--small]    (--small: a tenth of the sizes, for a quick look)
 #include "payload/archive_writer.hpp"
 #include "payload/decompression.hpp"
+#include "payload/sequential_decompression.hpp"
 #include "payload/verify_payload.hpp"
 #include "payload/vn/memstream.hpp"
 #include "payload_generator.hpp"

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     written.entries = MakeEntries(dir, count, "file");
     const double readWrite = BestSeconds([] {},
                                          [&] {
-                                             written.Write(log, dir.string(), dir.string());
+                                             written.Save(log, dir.string(), dir.string());
                                              UninstallLog read;
                                              read.Read(&log);
                                          });

@@ -7,7 +7,8 @@
 // now and then, and may throw part way.
 #include "payload/bzip2_magic.hpp"
 #include "payload/compress_error.hpp"
-#include "payload/decompression.hpp"
+#include "payload/parallel_decompression.hpp"
+#include "payload/sequential_decompression.hpp"
 #include "payload/vn/memstream.hpp"
 #include "support/bzip2_streams.hpp"
 

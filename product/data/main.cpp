@@ -77,8 +77,8 @@ int main(int argc, char** argv) {
                 }
             }
             const fs::path relative = source.lexically_relative(manifest_folder);
-            manifest << (relative.empty() ? source : relative).string() << " | " << file.folder << " | " << file.kind
-                     << '\n';
+            manifest << (relative.empty() ? source : relative).string() << " | " << file.folder << " | "
+                     << static_cast<std::uint32_t>(file.kind) << '\n';
         }
         write_if_changed(argv[2], manifest.str());
         return 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "content.hpp"
+#include "payload/archive_entry.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,15 +13,8 @@
 
 namespace product_data {
 
-// The archive's entry kinds.
-enum entry_kind : std::uint32_t {
-    program_file = 0,
-    main_program = 1,
-    uninstaller = 2,
-    shared_data = 3,
-    sample_data = 4,
-    temporary = 5,
-};
+// The archive's entry kinds, as the installer reads them.
+using payload::entry_kind;
 
 struct payload_file {
     std::string name;    // the installed file name

@@ -5,6 +5,7 @@
 #include "runtime_version.hpp"
 
 #include "platform/kernel/file_operations.hpp"
+#include "platform/text/utf_convert.hpp"
 
 #include <dlfcn.h>
 
@@ -20,38 +21,6 @@ namespace fs = boost::filesystem;
 
 std::atomic<dsetup_callback> current_callback{nullptr};
 
-std::u16string to_utf16(const std::string& ascii) {
-    return std::u16string(ascii.begin(), ascii.end());
-}
-
-std::string utf8_of(const char16_t* text) {
-    std::string out;
-    for (; *text != 0; ++text) {
-        char32_t c = *text;
-        if (c >= 0xD800 && c < 0xDC00 && text[1] >= 0xDC00 && text[1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(*++text) - 0xDC00);
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = 0xFFFD;
-        }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 // The folder this library was loaded from.
 fs::path own_folder() {
     Dl_info info{};
@@ -66,8 +35,8 @@ void report_progress(const std::string& file, std::uint32_t done, std::uint32_t 
     if (callback == nullptr) {
         return;
     }
-    const std::u16string message = to_utf16("Copying " + file);
-    const std::u16string name = to_utf16(file);
+    const std::u16string message = platform::text::utf8_to_utf16("Copying " + file);
+    const std::u16string name = platform::text::utf8_to_utf16(file);
     dsetup_progress progress{1, total, done, total, done};
     // Progress needs no answer: the caller uses it to keep its window alive.
     callback(dsetup::callback_progress, 0, message.c_str(), name.c_str(), &progress);
@@ -147,7 +116,8 @@ __attribute__((visibility("default"))) std::int32_t DirectXSetupSetCallback(dset
 __attribute__((visibility("default"))) std::int32_t DirectXSetupW(void* /*owner_window*/, const char16_t* root_path,
                                                                   std::uint32_t /*flags*/) {
     try {
-        const fs::path source = root_path != nullptr && *root_path != 0 ? fs::path(utf8_of(root_path)) : own_folder();
+        const fs::path source =
+            root_path != nullptr && *root_path != 0 ? fs::path(platform::text::utf16_to_utf8(root_path)) : own_folder();
         return install_components(source);
     } catch (...) {
         // Nothing may leave a C entry point; an allocation failure is an internal error.

@@ -199,5 +199,11 @@ std::string ErrorCodeText(const std::error_code& code) {
     if (category == payload::compress_category()) {
         return std::to_string(code.value());
     }
+    // A category of its own whose codes stand for Win32 codes (the security layer's HRESULTs) shows
+    // the Win32 code.
+    const std::error_condition condition = code.default_error_condition();
+    if (condition.category() == platform::kernel::win32_category()) {
+        return (boost::format("1:%08X") % static_cast<std::uint32_t>(condition.value())).str();
+    }
     return "7";
 }

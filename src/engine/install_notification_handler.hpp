@@ -45,7 +45,8 @@ private:
 // The progress bar's position: rounded to the nearest percent, but 100 only once every byte is done.
 int ProgressPercent(std::uint64_t done, std::uint64_t total);
 
-// The error code as the failure message shows it: "1:%08X" for the operating system's codes,
+// The error code as the failure message shows it: "1:%08X" for the operating system's codes and for
+// codes whose category stands them for one (the security layer's HRESULTs show their Win32 code),
 // "2:%08X" for the run-time library's errno values, the decimal value for the installer's own
 // "compress" codes, and "7" (an unexpected error) for anything else.
 std::string ErrorCodeText(const std::error_code& code);

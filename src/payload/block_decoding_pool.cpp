@@ -64,24 +64,11 @@ void block_decoding_pool::work() {
         // Room for the largest block kept, so that the buffer never moves while it fills: a move
         // would hold two copies at once, and the memory would follow the largest block met.
         output.reserve(m_output_limit);
-        bool oversized = false;
         auto outcome = block_task::outcome::failed;
         try {
-            const bool whole = decoder.decode(task->bits, task->level, [&](const char* bytes, std::size_t count) {
-                if (!oversized && output.size() + count <= m_output_limit) {
-                    output.insert(output.end(), bytes, bytes + count);
-                } else {
-                    oversized = true;
-                    output.clear();
-                }
-                return !m_stopping;
-            });
-            if (whole) {
-                outcome = oversized ? block_task::outcome::oversized : block_task::outcome::decoded;
-            }
+            outcome = decode_within(decoder, *task, m_output_limit, output, &m_stopping);
         } catch (...) {
             // The block counts as undecodable; the sequential pipeline reports what is wrong.
-            oversized = true;
         }
         if (outcome != block_task::outcome::decoded) {
             m_outputs->give_back(std::move(output));
@@ -94,6 +81,24 @@ void block_decoding_pool::work() {
         }
         m_task_done.notify_all();
     }
+}
+
+block_task::outcome decode_within(bzip2_block_decoder& decoder, const block_task& task, std::size_t limit,
+                                  std::vector<char>& output, const std::atomic<bool>* stopping) {
+    bool oversized = false;
+    const bool whole = decoder.decode(task.bits, task.level, [&](const char* bytes, std::size_t count) {
+        if (!oversized && output.size() + count <= limit) {
+            output.insert(output.end(), bytes, bytes + count);
+        } else {
+            oversized = true;
+            output.clear();
+        }
+        return stopping == nullptr || !*stopping;
+    });
+    if (!whole) {
+        return block_task::outcome::failed;
+    }
+    return oversized ? block_task::outcome::oversized : block_task::outcome::decoded;
 }
 
 }  // namespace payload

@@ -26,6 +26,12 @@ struct block_task {
     std::vector<char> output;  // decoded: the block's bytes
 };
 
+// Decodes the task's bits, keeping the bytes in `output` while all of them fit in `limit`: a larger
+// block empties `output` and is only checked (oversized), and one that does not decode whole, or is
+// abandoned once `stopping` is set, is failed. Throws what the decoder throws.
+block_task::outcome decode_within(bzip2_block_decoder& decoder, const block_task& task, std::size_t limit,
+                                  std::vector<char>& output, const std::atomic<bool>* stopping = nullptr);
+
 class block_decoding_pool {
 public:
     // Starts up to `workers` threads; fewer when the system refuses more.

@@ -1,6 +1,5 @@
 #include "payload/bzip2_block_decoder.hpp"
 
-#include "payload/bzip2_block_splitter.hpp"
 #include "payload/bzip2_magic.hpp"
 
 #include <bzlib.h>
@@ -15,7 +14,6 @@ namespace payload {
 namespace {
 
 constexpr std::size_t piece_size = std::size_t{64} * 1024;
-constexpr unsigned crc_bits = 32;
 constexpr std::uint64_t stream_header = 0x425A6800;  // "BZh" and the block size digit
 
 // Appends bits to a byte vector, most significant bit first.
@@ -71,34 +69,6 @@ private:
 
 }  // namespace
 
-bzip2_block_bits bzip2_block_bits::cut(std::span<const std::uint8_t> source, std::uint64_t begin, std::uint64_t end,
-                                       std::vector<std::uint8_t> storage) {
-    bzip2_block_bits bits;
-    bits.bytes = std::move(storage);
-    const auto first_byte = static_cast<std::size_t>(begin / 8);
-    const auto end_byte = static_cast<std::size_t>((end + 7) / 8);
-    bits.bytes.assign(source.begin() + static_cast<std::ptrdiff_t>(first_byte),
-                      source.begin() + static_cast<std::ptrdiff_t>(end_byte));
-    bits.first_bit = static_cast<unsigned>(begin % 8);
-    bits.bit_count = end - begin;
-    return bits;
-}
-
-void bzip2_block_bits::append(const bzip2_block_bits& next) {
-    // The byte that holds this block's end is next's first byte, which has both halves.
-    const std::uint64_t end = first_bit + bit_count;
-    bytes.resize(static_cast<std::size_t>(end / 8));
-    bytes.insert(bytes.end(), next.bytes.begin(), next.bytes.end());
-    bit_count += next.bit_count;
-}
-
-std::uint32_t bzip2_block_bits::stored_crc() const {
-    if (bit_count < bzip2_magic_bits + crc_bits) {
-        return 0;
-    }
-    return static_cast<std::uint32_t>(read_bits(bytes, first_bit + bzip2_magic_bits, crc_bits));
-}
-
 bzip2_block_decoder::~bzip2_block_decoder() {
     for (const auto& [memory, size] : m_spare) {
         std::free(memory);
@@ -140,20 +110,19 @@ void bzip2_block_decoder::release(void* self, void* memory) {
 }
 
 bool bzip2_block_decoder::decode(const bzip2_block_bits& block, int level, const output_handler& output) {
-    if (level < 1 || level > 9 || block.bit_count < bzip2_magic_bits + crc_bits) {
+    if (level < 1 || level > 9 || block.bit_count < bzip2_magic_bits + bzip2_crc_bits) {
         return false;
     }
     m_framed.clear();
     // Any block with the stream's header and end around it, so that the buffer never moves.
     constexpr std::size_t framing_bytes = 32;
-    m_framed.reserve(
-        std::max(static_cast<std::size_t>(bzip2_block_splitter::longest_block_bytes(level)), block.bytes.size()) +
-        framing_bytes);
+    m_framed.reserve(std::max(static_cast<std::size_t>(longest_block_bytes(level)), block.bytes.size()) +
+                     framing_bytes);
     bit_appender framed(m_framed);
     framed.put(stream_header | static_cast<unsigned>('0' + level), 32);
     framed.put_bits(block.bytes, block.first_bit, block.bit_count);
     framed.put(bzip2_end_magic, bzip2_magic_bits);
-    framed.put(block.stored_crc(), crc_bits);
+    framed.put(block.stored_crc(), bzip2_crc_bits);
     m_piece.resize(piece_size);
 
     bz_stream stream{};

@@ -4,32 +4,15 @@
 // one does not decode.
 #pragma once
 
+#include "payload/bzip2_block_format.hpp"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <span>
 #include <utility>
 #include <vector>
 
 namespace payload {
-
-// The bits of one block, from its marker to the bit before the next marker.
-struct bzip2_block_bits {
-    std::vector<std::uint8_t> bytes;  // from the byte holding the first bit to the one holding the last
-    unsigned first_bit = 0;           // within bytes[0], counted from the most significant bit
-    std::uint64_t bit_count = 0;
-
-    // Bits [begin, end) of `source`, where bit 0 is the most significant bit of source[0], copied
-    // into `storage`.
-    static bzip2_block_bits cut(std::span<const std::uint8_t> source, std::uint64_t begin, std::uint64_t end,
-                                std::vector<std::uint8_t> storage = {});
-
-    // Appends `next`, which starts at the bit where this one ends.
-    void append(const bzip2_block_bits& next);
-
-    // The block CRC stored after the marker; 0 when the bits are too few to hold it.
-    std::uint32_t stored_crc() const;
-};
 
 class bzip2_block_decoder {
 public:

@@ -10,9 +10,8 @@ namespace payload {
 namespace {
 
 constexpr std::uint64_t read_size = std::uint64_t{64} * 1024;
-constexpr unsigned crc_bits = 32;
 // A marker and the CRC after it belong to the block that starts there; no block ends inside them.
-constexpr std::uint64_t block_head_bits = bzip2_magic_bits + crc_bits;
+constexpr std::uint64_t block_head_bits = bzip2_magic_bits + bzip2_crc_bits;
 constexpr std::uint64_t header_bytes = 4;
 // A stream header and the marker after it.
 constexpr std::uint64_t stream_opening_bytes = header_bytes + bzip2_magic_bits / 8;
@@ -26,15 +25,6 @@ std::optional<int> level_of_header(std::span<const std::uint8_t> header) {
 }
 
 }  // namespace
-
-std::uint64_t bzip2_block_splitter::longest_block_bits(int level) {
-    // Every symbol of a full block at the longest code length, with room for the tables.
-    return (static_cast<std::uint64_t>(level) * 100000 + 2) * 20 + 400000;
-}
-
-std::uint64_t bzip2_block_splitter::longest_block_bytes(int level) {
-    return longest_block_bits(level) / 8 + 2;
-}
 
 bzip2_span bzip2_block_splitter::next() {
     while (m_ready.empty()) {
@@ -118,7 +108,8 @@ void bzip2_block_splitter::reached_end_marker(std::uint64_t bit) {
         }
         bzip2_span end;
         end.what = bzip2_span::kind::stream_end;
-        end.stream_crc = static_cast<std::uint32_t>(read_bits(m_buffer, bit + bzip2_magic_bits - 8 * m_base, crc_bits));
+        end.stream_crc =
+            static_cast<std::uint32_t>(read_bits(m_buffer, bit + bzip2_magic_bits - 8 * m_base, bzip2_crc_bits));
         m_ready.push_back(std::move(end));
         m_in_block = false;
         m_stream_start = after;

@@ -4,7 +4,7 @@
 // new stream or the end of the source follows it; otherwise it is just another span boundary.
 #pragma once
 
-#include "payload/bzip2_block_decoder.hpp"
+#include "payload/bzip2_block_format.hpp"
 #include "payload/recycled_buffers.hpp"
 
 #include <cstdint>
@@ -38,13 +38,6 @@ public:
     bzip2_span next();
 
     std::uint64_t bytes_read() const { return m_bytes_read; }
-
-    // More bits than any block of that block size can take in practice.
-    static std::uint64_t longest_block_bits(int level);
-    // Those bits in bytes, as buffers reserve them. A buffer that grows moves and holds two copies
-    // for a moment, and one that grows with the largest block met makes the memory follow the
-    // payload's length; a reservation is address space, not memory, until it is written.
-    static std::uint64_t longest_block_bytes(int level);
 
 private:
     enum class state { stream_header, blocks, done };

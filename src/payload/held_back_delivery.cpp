@@ -1,20 +1,8 @@
 #include "payload/held_back_delivery.hpp"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace payload {
-
-void offer_all(const block_sink& sink, const char* bytes, std::streamsize count) {
-    for (std::streamsize done = 0; done < count;) {
-        const std::streamsize offered = std::min(count - done, pipeline_block_size);
-        const std::streamsize taken = sink(bytes + done, offered);
-        if (taken < 0 || taken > offered) {
-            throw std::logic_error("block sink took more than it was offered");
-        }
-        done += taken;
-    }
-}
 
 void held_back_delivery::push(std::vector<char>&& bytes) {
     if (bytes.empty()) {

@@ -5,7 +5,7 @@
 // the same.
 #pragma once
 
-#include "payload/decompression.hpp"
+#include "payload/block_sink.hpp"
 #include "payload/recycled_buffers.hpp"
 
 #include <cstddef>
@@ -44,8 +44,5 @@ private:
     std::size_t m_queued_bytes = 0;
     std::uint64_t m_delivered = 0;
 };
-
-// Offers the bytes to the sink until it has taken all of them, as the sequential pipeline does.
-void offer_all(const block_sink& sink, const char* bytes, std::streamsize count);
 
 }  // namespace payload

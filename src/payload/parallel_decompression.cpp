@@ -1,13 +1,17 @@
+#include "payload/parallel_decompression.hpp"
+
 #include "payload/block_decoding_pool.hpp"
 #include "payload/bzip2_block_decoder.hpp"
 #include "payload/bzip2_block_splitter.hpp"
-#include "payload/decompression.hpp"
 #include "payload/held_back_delivery.hpp"
 #include "payload/recycled_buffers.hpp"
+#include "payload/sequential_decompression.hpp"
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <streambuf>
 
 namespace payload {
@@ -129,7 +133,7 @@ private:
     // block can be makes it decode, or the stream ends first: damage, which the sequential pipeline
     // reports.
     bool extend(pending_span& current) {
-        const std::uint64_t longest = bzip2_block_splitter::longest_block_bits(current.task->level);
+        const std::uint64_t longest = longest_block_bits(current.task->level);
         auto merged = std::make_shared<block_task>();
         merged->bits = current.task->bits;
         merged->level = current.task->level;
@@ -150,19 +154,13 @@ private:
                 return false;
             }
             std::vector<char> output;
-            bool oversized = false;
-            const bool whole = m_decoder.decode(merged->bits, merged->level, [&](const char* bytes, std::size_t count) {
-                if (!oversized && output.size() + count <= kept_output_limit) {
-                    output.insert(output.end(), bytes, bytes + count);
-                } else {
-                    oversized = true;
+            const auto outcome = decode_within(m_decoder, *merged, kept_output_limit, output);
+            if (outcome != block_task::outcome::failed) {
+                if (outcome == block_task::outcome::oversized) {
                     output = {};
                 }
-                return true;
-            });
-            if (whole) {
                 merged->output = std::move(output);
-                merged->result = oversized ? block_task::outcome::oversized : block_task::outcome::decoded;
+                merged->result = outcome;
                 current.task = std::move(merged);
                 return true;
             }

@@ -39,7 +39,7 @@ public:
         if (m_handle) {
             try {
                 api::CloseHandle(m_handle);
-            } catch (HRESULT) {
+            } catch (const hresult_error&) {
                 // Closing is all that is left to do with it.
             }
         }
@@ -87,7 +87,7 @@ bool MemberOfAdministratorsByAccessCheck() {
         advapi::DWORD privileges_length = sizeof privileges;
         advapi::DWORD granted = 0;
         result = api::AccessCheck(descriptor.get(), token.get(), mapping, &privileges, &privileges_length, &granted);
-    } catch (HRESULT) {
+    } catch (const hresult_error&) {
         // The answer so far stands.
     }
     return result;
@@ -109,7 +109,7 @@ void CopyAceUnlessFor(advapi::ACL* acl, void* ace, advapi::PSID sid) {
 bool IsUserAdmin() noexcept {
     try {
         return MemberOfAdministratorsByMembership();
-    } catch (HRESULT) {
+    } catch (const hresult_error&) {
         // CheckTokenMembership is missing or could not answer.
     } catch (...) {
         return false;
@@ -187,7 +187,8 @@ bool GrantUsersAccess(const boost::filesystem::path& path, std::uint32_t access_
         }
         api::SetFileSecurityW(path, advapi::DACL_SECURITY_INFORMATION, descriptor.get());
         return true;
-    } catch (HRESULT result) {
+    } catch (const hresult_error& thrown) {
+        const HRESULT result = thrown.hresult();
         NoteGrantFailure(path, result);
         return false;
     } catch (...) {

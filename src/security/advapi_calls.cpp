@@ -30,7 +30,7 @@ void require_valid_sid(PSID sid) {
 DWORD GetLastError() noexcept {
     try {
         return bound<decltype(advapi::GetLastError)>(id::GetLastError)();
-    } catch (HRESULT) {
+    } catch (const hresult_error&) {
         return own_last_error;
     }
 }
@@ -38,7 +38,7 @@ DWORD GetLastError() noexcept {
 void SetLastError(DWORD code) noexcept {
     try {
         bound<decltype(advapi::SetLastError)>(id::SetLastError)(code);
-    } catch (HRESULT) {
+    } catch (const hresult_error&) {
         own_last_error = code;
     }
 }
@@ -113,7 +113,7 @@ bool EqualSid(PSID sid1, PSID sid2) {
 void FreeSid(PSID sid) noexcept {
     try {
         bound<decltype(advapi::FreeSid)>(id::FreeSid)(sid);
-    } catch (HRESULT) {
+    } catch (const hresult_error&) {
         // Nothing to free it with.
     }
 }
@@ -147,7 +147,8 @@ void AddAccessAllowedAceEx(ACL* acl, DWORD flags, DWORD mask, PSID sid) {
     if (flags != 0) {
         try {
             add = bound<decltype(advapi::AddAccessAllowedAceEx)>(id::AddAccessAllowedAceEx);
-        } catch (HRESULT hr) {
+        } catch (const hresult_error& thrown) {
+            const HRESULT hr = thrown.hresult();
             if (hr != E_NOTIMPL) {
                 throw;
             }
@@ -240,7 +241,7 @@ void ImpersonateSelf() {
 bool RevertToSelf() noexcept {
     try {
         return bound<decltype(advapi::RevertToSelf)>(id::RevertToSelf)() != 0;
-    } catch (HRESULT) {
+    } catch (const hresult_error&) {
         SetLastError(advapi::ERROR_CALL_NOT_IMPLEMENTED);
         return false;
     }

@@ -1,6 +1,6 @@
 #include "security/entry_points.hpp"
 
-#include "platform/kernel/dynamic_library.hpp"
+#include "platform/kernel/security_library.hpp"
 #include "security/hresult.hpp"
 
 #include <array>
@@ -8,8 +8,6 @@
 
 namespace security::entry_points {
 namespace {
-
-constexpr const char* library_name = "advapi32.dll";
 
 constexpr std::array<const char*, static_cast<std::size_t>(id::count)> names = {
     "OpenProcessToken",
@@ -48,32 +46,13 @@ constexpr std::array<const char*, static_cast<std::size_t>(id::count)> names = {
 
 // Slots are filled without a lock: two threads binding the same name store the same address.
 std::array<std::atomic<void*>, names.size()> slots{};
-// Never freed: the bound addresses stay valid for the life of the process.
-std::atomic<platform::kernel::dynamic_library*> module{nullptr};
 
-platform::kernel::dynamic_library* the_module() {
-    if (auto* loaded = module.load(std::memory_order_acquire)) {
-        return loaded;
-    }
-    using platform::kernel::dynamic_library;
-    std::error_code error;
-    dynamic_library library = dynamic_library::find_loaded(library_name, error);
-    if (!library) {
-        library = dynamic_library::load(library_name, platform::kernel::search_default_dirs, error);
-    }
-    if (!library) {
-        library = dynamic_library::load(library_name, platform::kernel::load_default, error);
-    }
+const platform::kernel::dynamic_library& the_module() {
+    const platform::kernel::dynamic_library* library = platform::kernel::security_library();
     if (!library) {
         throw_hresult(E_UNEXPECTED);
     }
-    auto* mine = new dynamic_library(std::move(library));
-    platform::kernel::dynamic_library* expected = nullptr;
-    if (!module.compare_exchange_strong(expected, mine, std::memory_order_acq_rel)) {
-        delete mine;  // another thread was first; its handle is the one kept
-        return expected;
-    }
-    return mine;
+    return *library;
 }
 
 }  // namespace
@@ -84,7 +63,7 @@ void* bind(id which) {
         return known;
     }
     std::error_code error;
-    void* address = the_module()->entry_point(names[index], error);
+    void* address = the_module().entry_point(names[index], error);
     if (!address) {
         throw_hresult(E_NOTIMPL);
     }

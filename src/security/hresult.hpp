@@ -1,8 +1,11 @@
-// HRESULT values, which the security operations throw as the exception object itself (a signed
-// 32-bit integer): catch (security::HRESULT hr).
+// HRESULT values, and the error the security operations throw for a failure: hresult_error, a
+// std::system_error whose code is the HRESULT in hresult_category(). That category's message is the
+// system text of the code, and it maps each HRESULT to the Win32 code it stands for (its condition
+// is in the platform's Win32 category), so that a failure shows as a Windows error wherever it ends.
 #pragma once
 
 #include <cstdint>
+#include <system_error>
 
 namespace security {
 
@@ -28,8 +31,24 @@ constexpr HRESULT hresult_from_win32(std::uint32_t code) {
     return static_cast<HRESULT>(0x80070000u | (code & 0xFFFFu));
 }
 
+// The Win32 code an HRESULT stands for: the low word of one made from a Win32 code (facility 7),
+// the HRESULT itself otherwise.
+constexpr std::uint32_t win32_code_of(HRESULT value) {
+    const auto bits = static_cast<std::uint32_t>(value);
+    return (bits & 0xFFFF0000u) == 0x80070000u ? bits & 0xFFFFu : bits;
+}
+
+const std::error_category& hresult_category() noexcept;
+
+class hresult_error : public std::system_error {
+public:
+    explicit hresult_error(HRESULT value) : std::system_error(value, hresult_category()) {}
+
+    HRESULT hresult() const noexcept { return code().value(); }
+};
+
 [[noreturn]] inline void throw_hresult(HRESULT value) {
-    throw value;
+    throw hresult_error(value);
 }
 
 }  // namespace security

@@ -190,7 +190,7 @@ void CInstallApp::SetDefaultFolders() {
     }
 }
 
-std::int32_t CInstallApp::GetPreviousInstall(std::string* previousVersion) const {
+PreviousInstallStatus CInstallApp::GetPreviousInstall(std::string* previousVersion) const {
     if (previousVersion && (m_nPreviousInstall == PreviousNewer || m_nPreviousInstall == PreviousOlder)) {
         *previousVersion = m_strPreviousVersion;
     }

@@ -31,6 +31,10 @@ enum class StartupStop {
     InstallerMutexUnavailable
 };
 
+// The longest folder the session takes (the install folder, the Start-menu folder), in characters as
+// the folder pages count them: UTF-16 units.
+inline constexpr int kMaxFolderChars = 260;
+
 class CInstallApp : public platform::ui::CWinApp {
 public:
     // Creates the installer mutex (not owned yet). The running-instance counter is the process's
@@ -58,7 +62,7 @@ public:
     void RequestLanguage(std::uint32_t index) { m_requestedLanguage = index; }
 
     // The previous-installation status; for PreviousNewer and PreviousOlder also its version text.
-    std::int32_t GetPreviousInstall(std::string* previousVersion = nullptr) const;
+    PreviousInstallStatus GetPreviousInstall(std::string* previousVersion = nullptr) const;
 
     // The wizard's language change: the language becomes current, or English with a notice when the
     // installer is not translated into it while the product still gets the chosen language; the
@@ -69,7 +73,7 @@ public:
     const std::string& FindInstalledProduct();
 
     // The session record.
-    std::int32_t m_nPreviousInstall = PreviousNone;
+    PreviousInstallStatus m_nPreviousInstall = PreviousNone;
     std::string m_strPreviousVersion;
     InstanceMutex m_instanceMutex;
     std::string m_strInstallFolder;

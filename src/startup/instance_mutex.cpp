@@ -19,7 +19,8 @@ InstanceMutex::InstanceMutex(std::string_view name, bool initialOwner, bool glob
             creationError = handle.last_error();
         }
         kernel::set_last_error(handle.last_error());
-    } catch (security::HRESULT hr) {
+    } catch (const security::hresult_error& thrown) {
+        const security::HRESULT hr = thrown.hresult();
         creationError = static_cast<std::uint32_t>(hr);
         kernel::set_last_error(creationError);
     }

@@ -1,5 +1,8 @@
 #include "unattended/command_line.hpp"
 
+#include "platform/text/utf_convert.hpp"
+#include "startup/install_app.hpp"
+
 #include "unattended/exit_codes.hpp"
 #include "unattended/language_codes.hpp"
 
@@ -12,7 +15,6 @@ namespace po = boost::program_options;
 namespace {
 
 // The folder page takes at most this many characters.
-constexpr std::size_t kMaxFolderLength = 260;
 
 po::options_description Options() {
     po::options_description options("Options");
@@ -48,8 +50,8 @@ std::string FolderError(const std::string& folder) {
     if (folder.empty() || folder.front() != '/') {
         return "--folder: '" + folder + "' is not an absolute folder";
     }
-    if (folder.size() > kMaxFolderLength) {
-        return "--folder: more than " + std::to_string(kMaxFolderLength) + " characters";
+    if (platform::text::utf8_to_utf16(folder).size() > static_cast<std::size_t>(kMaxFolderChars)) {
+        return "--folder: more than " + std::to_string(kMaxFolderChars) + " characters";
     }
     if (folder.find('\0') != std::string::npos) {
         return "--folder: the folder holds a zero character";

@@ -9,8 +9,10 @@ UninstallLog::UninstallLog(UninstallLog&& other) noexcept
       previousEntries(std::move(other.previousEntries)),
       entries(std::move(other.entries)),
       previousProduct(std::move(other.previousProduct)),
+      backupFolder(std::move(other.backupFolder)),
       m_openChanges(std::move(other.m_openChanges)),
-      m_unlisted(std::move(other.m_unlisted)) {
+      m_unlisted(std::move(other.m_unlisted)),
+      m_committed(other.m_committed) {
     other.m_openChanges.clear();
     other.m_unlisted.clear();
     for (PendingChange* change : m_openChanges) {

@@ -30,7 +30,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 }  // namespace
 
 void UndoWrittenFile(const UninstallLogEntry& entry, const std::string& origin) {
-    const bool isPreviousFile = entry.keepsPreviousFile && !origin.empty() && SameFile(entry.path, origin);
+    const bool isPreviousFile = entry.previousStaysInPlace && !origin.empty() && SameFile(entry.path, origin);
     if (!entry.path.empty() && !isPreviousFile) {
         std::error_code failure;
         try {
@@ -53,7 +53,7 @@ void UndoWrittenFile(const UninstallLogEntry& entry, const std::string& origin) 
     if (entry.backupPath.empty()) {
         return;
     }
-    if (entry.keepsPreviousFile) {
+    if (entry.previousStaysInPlace) {
         DiscardBackup(entry.backupPath);  // a copy of a file that never left
     } else if (!origin.empty() && RestoreBackup(entry.backupPath, origin)) {
         platform::shell::change_notify(shcne::create, origin);
@@ -74,6 +74,6 @@ PendingChange UninstallLog::AddFile(const fs::path& path, std::int32_t value, Pr
     UninstallLogEntry& entry = Append(UninstallLogEntry::File, path.string(), value);
     entry.undo = [](const UninstallLogEntry& written) { UndoWrittenFile(written, written.path); };
     entry.backupPath = std::move(backup);
-    entry.keepsPreviousFile = previous == PreviousFile::Keep;
+    entry.previousStaysInPlace = previous == PreviousFile::Keep;
     return Open(entry);
 }

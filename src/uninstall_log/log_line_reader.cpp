@@ -8,8 +8,7 @@ LogLineReader::Status LogLineReader::NextWide(std::u16string& units, std::size_t
     // U+0A0D, ...) never cuts a line.
     char pair[2];
     while (m_in.read(pair, 2)) {
-        const auto unit =
-            static_cast<char16_t>(static_cast<unsigned char>(pair[0]) | (static_cast<unsigned char>(pair[1]) << 8));
+        const char16_t unit = platform::text::utf16le_units(std::string_view(pair, 2)).front();
         bytesSoFar += 2;
         if (bytesSoFar + sizeof(char16_t) > kLineBufferBytes) {
             return Status::TooLong;

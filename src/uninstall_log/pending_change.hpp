@@ -23,9 +23,6 @@ public:
     // first completion counts; after a rollback has taken the entry away it does nothing.
     void Complete(bool done, std::optional<std::string> text = std::nullopt);
 
-    // The recorded entry while the change is open, else null.
-    UninstallLogEntry* Entry() const { return m_entry; }
-
 private:
     friend class UninstallLog;
     PendingChange(UninstallLog& log, UninstallLogEntry& entry);

@@ -1,5 +1,8 @@
 // Undoing a failed run: every change of this run, newest first, asked to undo itself.
+#include "platform/diagnostics/diagnostic_log.hpp"
 #include "uninstall_log/uninstall_log.hpp"
+
+#include <cassert>
 
 namespace {
 
@@ -16,6 +19,11 @@ void Attempt(const Undo& undo) noexcept {
 }  // namespace
 
 void UninstallLog::Rollback() {
+    if (m_committed) {
+        assert(!"a committed installation cannot be rolled back");
+        platform::diagnostics::note("Rollback refused: the installation was already committed");
+        return;
+    }
     DetachOpenChanges();  // their entries go now
     while (!entries.empty() || !m_unlisted.empty()) {
         // An unlisted change recorded after the newest entry is the newer one.

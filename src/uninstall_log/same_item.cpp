@@ -1,6 +1,7 @@
 #include "uninstall_log/same_item.hpp"
 
 #include "platform/shell/path_functions.hpp"
+#include "platform/text/case_fold.hpp"
 #include "platform/text/utf_convert.hpp"
 #include "uninstall_log/flat_hash_index.hpp"
 

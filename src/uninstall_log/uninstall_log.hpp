@@ -9,7 +9,7 @@
 // gives the entry its undo; Rollback asks the entries to undo themselves, newest first.
 //
 // A rollback never deletes what the run did not write. An entry whose previous state is still in
-// place because the run kept it on purpose says so with `keepsPreviousFile`: a file entry gets it
+// place because the run kept it on purpose says so with `previousStaysInPlace`: a file entry gets it
 // from AddFile when the caller keeps the file there (PreviousFile::Keep: a shared file the run does
 // not write, which needs no backup).
 #pragma once
@@ -66,7 +66,7 @@ struct UninstallLogEntry {
     std::int32_t value = -1;  // kind-specific; only its low 8 bits reach the file
     // What was there before the run is still in place and not in a backup: a rollback leaves it
     // alone (see the top of this file). Never written out.
-    bool keepsPreviousFile = false;
+    bool previousStaysInPlace = false;
     // How a rollback undoes the change, given by the unit that recorded it; empty for entries read from
     // a log and for the steps a rollback leaves alone. Never written out.
     std::function<void(const UninstallLogEntry&)> undo;
@@ -101,16 +101,13 @@ public:
     // are emptied. A malformed line stops the reading; what was read before it stays.
     void Read(const boost::filesystem::path* file);
 
-    // Merges the previous entries into this installation's, replaces the log file as a whole, and
-    // deletes every backup. True when the new file is in place.
-    bool Write(const boost::filesystem::path& file, const std::string& installPathText,
-               const std::string& shortcutPathText);
-    // Writes the same file as Write, leaving the record as it is, so that the run can still be rolled
-    // back; Commit then does the rest.
+    // Replaces the log file as a whole with this installation's entries, the previous ones merged in,
+    // leaving the record as it is, so that the run can still be rolled back; Commit then does the
+    // rest. True when the new file is in place.
     bool Save(const boost::filesystem::path& file, const std::string& installPathText,
               const std::string& shortcutPathText) const;
     // The run is over: merges the previous entries into this installation's, deletes every backup and
-    // forgets the changes a rollback would undo.
+    // forgets how to undo every change, listed or not. The record can no longer be rolled back.
     void Commit();
 
     // Recording. Each Add... appends the newest entry, not done, and returns the handle that completes
@@ -167,7 +164,9 @@ public:
 
     // Undoes every change of this run, newest first, and empties `entries`; a change still open is
     // undone with the rest and its handle completes nothing. Failures are skipped, each with a line in
-    // the diagnostic log.
+    // the diagnostic log. After Commit the backups are gone and undoing would only destroy what was
+    // installed: a debug build stops on the call, a release build writes a diagnostic line and changes
+    // nothing.
     void Rollback();
 
 private:
@@ -189,6 +188,7 @@ private:
     };
     std::vector<PendingChange*> m_openChanges;
     std::vector<UnlistedChange> m_unlisted;
+    bool m_committed = false;
 };
 
 // The Uninstall key's parent, under HKEY_LOCAL_MACHINE.

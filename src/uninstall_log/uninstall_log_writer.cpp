@@ -2,7 +2,6 @@
 #include "identity/product_identity.hpp"
 #include "platform/kernel/atomic_file.hpp"
 #include "platform/kernel/file_attributes.hpp"
-#include "platform/kernel/file_operations.hpp"
 #include "platform/text/utf_convert.hpp"
 #include "uninstall_log/backups.hpp"
 #include "uninstall_log/log_merge.hpp"
@@ -39,28 +38,10 @@ std::string LoggedPath(const UninstallLogEntry& entry) {
     return entry.path;
 }
 
-void DeleteBackups(std::list<UninstallLogEntry>& entries) {
-    for (auto& entry : entries) {
-        if (!entry.backupPath.empty()) {
-            kernel::set_file_attributes(entry.backupPath, kernel::file_attribute_normal);
-            kernel::delete_file(entry.backupPath);
-            entry.backupPath.clear();
-        }
-    }
-}
-
 }  // namespace
 
 std::string UninstallKeyLogText() {
     return "HKEY_LOCAL_MACHINE\\" + std::string(kUninstallKeyParent) + "\\" + std::string(kProductKey);
-}
-
-bool UninstallLog::Write(const boost::filesystem::path& file, const std::string& installPathText,
-                         const std::string& shortcutPathText) {
-    MergePreviousEntries(previousEntries, entries);
-    const bool written = WriteFile(file, installPathText, shortcutPathText, entries);
-    Commit();
-    return written;
 }
 
 bool UninstallLog::Save(const boost::filesystem::path& file, const std::string& installPathText,
@@ -75,14 +56,19 @@ void UninstallLog::Commit() {
     MergePreviousEntries(previousEntries, entries);
     for (auto& entry : entries) {
         entry.path = LoggedPath(entry);
+        entry.undo = nullptr;  // its backup goes now
+        if (!entry.backupPath.empty()) {
+            DiscardBackup(entry.backupPath);
+            entry.backupPath.clear();
+        }
     }
-    DeleteBackups(entries);
     for (auto& change : m_unlisted) {
         if (!change.backupPath.empty()) {
             DiscardBackup(change.backupPath);
         }
     }
     m_unlisted.clear();
+    m_committed = true;
 }
 
 bool UninstallLog::WriteFile(const boost::filesystem::path& file, const std::string& installPathText,
@@ -105,12 +91,7 @@ bool UninstallLog::WriteFile(const boost::filesystem::path& file, const std::str
         AppendLine(text, EntryLine(index++, entry));
     }
 
-    std::string bytes;
-    bytes.reserve(text.size() * 2);
-    for (const char16_t unit : text) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
+    const std::string bytes = platform::text::utf16le_bytes(text);
     kernel::atomic_file out(file);
     out.set_permissions(0644);  // read by every user's uninstaller, like the files it lists
     out.write(std::as_bytes(std::span(bytes)));

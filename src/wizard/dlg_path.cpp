@@ -22,9 +22,6 @@ constexpr int kFolder = 1007;
 constexpr int kBrowse = 1006;
 constexpr int kStatus = 1003;
 
-// The longest folder the installer takes, in characters.
-constexpr int kMaxFolderChars = 260;
-
 std::string Prompt() {
     return FormatText(LoadText(text::SelectFolder), {GetProductText(true)});
 }

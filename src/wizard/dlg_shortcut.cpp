@@ -25,8 +25,6 @@ constexpr int kBrowse = 1006;
 constexpr int kDesktop = 1010;
 constexpr int kStatus = 1003;
 
-constexpr int kMaxFolderChars = 260;
-
 std::string StartMenuBase() {
     auto base = shell::special_folder(shell::csidl::common_startmenu);
     if (!base) {

@@ -109,7 +109,7 @@ void CDlgStart::OnLanguageChange() {
 
 void CDlgStart::RefreshTexts() {
     std::string previousVersion;
-    const std::int32_t previous = Session().GetPreviousInstall(&previousVersion);
+    const PreviousInstallStatus previous = Session().GetPreviousInstall(&previousVersion);
     const std::string product = GetProductText(false);
     const std::string next = LoadText(text::Next);
     const std::string cancel = LoadText(text::Cancel);

@@ -2,6 +2,7 @@
 
 #include "platform/kernel/win32_error.hpp"
 #include "platform/shell/path_functions.hpp"
+#include "platform/text/case_fold.hpp"
 #include "platform/text/utf_convert.hpp"
 
 #include <boost/filesystem/operations.hpp>

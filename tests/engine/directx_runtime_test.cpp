@@ -25,7 +25,7 @@ protected:
 TEST_F(DirectXStep, RunsUnlessThePreviousInstallationDidOrTheSystemCannotTakeIt) {
     const struct {
         const char* name;
-        std::int32_t previousInstall;
+        PreviousInstallStatus previousInstall;
         bool previousDone;  // the previous log records a successful setup
         const char* systemVersion;
         DirectXStepOutcome outcome;

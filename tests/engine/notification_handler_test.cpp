@@ -5,9 +5,11 @@
 #include "engine_fixture.hpp"
 #include "payload/compress_error.hpp"
 #include "payload/extraction.hpp"
+#include "platform/diagnostics/diagnostic_log.hpp"
 #include "platform/kernel/win32_error.hpp"
 #include "platform/registry/error.hpp"
 #include "platform/ui/application.hpp"
+#include "security/hresult.hpp"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -53,6 +55,8 @@ TEST(ErrorCodeText, FormatsEachCategoryAsTheUserSeesIt) {
         {payload::compress_errc::unexpected, "7"},
         {platform::registry::errc::access_denied, "7"},
         {std::make_error_code(std::io_errc::stream), "7"},
+        {security::hresult_error(security::hresult_from_win32(5)).code(), "1:00000005"},
+        {security::hresult_error(security::E_FAIL).code(), "1:80004005"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ErrorCodeText(c.code), c.text) << c.code.category().name() << " " << c.code.value();
@@ -144,7 +148,7 @@ TEST_F(NotificationHandler, SharedAndSampleFilesFollowThePreviousInstallation) {
     const fs::path sample = Desktop() / "Quillon Examples/Sample01.qln";
     const struct {
         const char* name;
-        std::int32_t previousInstall;
+        PreviousInstallStatus previousInstall;
         bool sharedThere;
         bool sharedRecordedBefore;  // done in the previous log
         bool sharedRecorded;        // recorded by this run
@@ -185,7 +189,7 @@ TEST_F(NotificationHandler, SharedAndSampleFilesFollowThePreviousInstallation) {
         EXPECT_EQ(entry != nullptr, c.sharedRecorded);
         if (entry) {
             EXPECT_TRUE(entry->done);
-            EXPECT_EQ(entry->keepsPreviousFile, c.sharedThere);
+            EXPECT_EQ(entry->previousStaysInPlace, c.sharedThere);
         }
         // A kept file shows no line of its own.
         EXPECT_EQ(page.log.find("shared.dat") != std::string::npos, !c.sharedThere);
@@ -216,6 +220,32 @@ TEST_F(NotificationHandler, FailureClosesThePendingEntryAndShowsTheCode) {
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines.back(), "Copying File  \"" + blocked.string() + "\"...Failed");
     EXPECT_EQ(page.Status(), "Installation failed (Error Code 1:00000005).");
+}
+
+// A failure of the security layer while a file is handled shows its Windows code, and the diagnostic
+// log says what it was.
+TEST_F(NotificationHandler, ASecurityFailureShowsItsWindowsCode) {
+    const fs::path diagnosticLog = machine.folder() / "diagnostic.log";
+    ASSERT_FALSE(platform::diagnostics::open_log(diagnosticLog));
+    const std::string archive =
+        vnpack::bzip2_compress(vnpack::build_archive({{"quillon", "<InstallPath>", 1, "main"}}));
+    std::istringstream source(archive);
+    InstallNotificationHandler handler(*app, page, source);
+    payload::extract_settings settings;
+    settings.install_folder = InstallFolder();
+    settings.temp_folder = machine.temp() / "run";
+    settings.on_notify = [&handler](notification n) {
+        if (std::holds_alternative<notification::entry_begin>(n)) {
+            security::throw_hresult(security::hresult_from_win32(5));
+        }
+        return handler(n);
+    };
+
+    EXPECT_FALSE(payload::extract_payload(source, settings));
+    platform::diagnostics::close_log();
+
+    EXPECT_EQ(page.Status(), "Installation failed (Error Code 1:00000005).");
+    EXPECT_NE(ReadFile(diagnosticLog).find("HRESULT 0x80070005"), std::string::npos) << ReadFile(diagnosticLog);
 }
 
 TEST_F(NotificationHandler, ArchiveCheckFailsBeforeAnyFileIsWritten) {

@@ -3,6 +3,8 @@
 #include "payload/bzip2_magic.hpp"
 #include "payload/compress_error.hpp"
 #include "payload/decompression.hpp"
+#include "payload/parallel_decompression.hpp"
+#include "payload/sequential_decompression.hpp"
 #include "payload/vn/memstream.hpp"
 #include "platform/system/processors.hpp"
 #include "support/bzip2_streams.hpp"

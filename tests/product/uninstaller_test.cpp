@@ -101,7 +101,10 @@ protected:
         log.entries.push_back({kind, path.string(), "", true, value, false, {}});
     }
 
-    void write_log() { ASSERT_TRUE(log.Write(install / "Uninstall.ulog", install.string(), menu.string())); }
+    void write_log() {
+        ASSERT_TRUE(log.Save(install / "Uninstall.ulog", install.string(), menu.string()));
+        log.Commit();
+    }
 
     std::optional<std::int32_t> run_uninstaller(const fs::path& working_folder = {}) {
         platform::process::start_options options;

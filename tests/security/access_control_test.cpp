@@ -108,7 +108,7 @@ int admin_answer(const char* variant, bool as_nobody) {
     }
     try {
         security::WellKnownSid probe(security::SidUsers);
-    } catch (security::HRESULT) {
+    } catch (const security::hresult_error&) {
         return 98;
     }
     return security::IsUserAdmin() ? 1 : 0;
@@ -170,7 +170,8 @@ TEST_F(AccessControl, WithoutTheLibraryEveryOperationFailsAsItsCallersExpect) {
             try {
                 security::MakeEveryoneSecurity(0x1F0001);
                 expect(false, "MakeEveryoneSecurity did not throw");
-            } catch (security::HRESULT hr) {
+            } catch (const security::hresult_error& thrown) {
+                const security::HRESULT hr = thrown.hresult();
                 expect(hr == security::E_UNEXPECTED, "MakeEveryoneSecurity threw another HRESULT");
             }
             security::api::FreeSid(nullptr);

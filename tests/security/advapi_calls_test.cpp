@@ -20,7 +20,8 @@ namespace {
 HRESULT thrown_by(const std::function<void()>& call) {
     try {
         call();
-    } catch (HRESULT hr) {
+    } catch (const security::hresult_error& thrown) {
+        const HRESULT hr = thrown.hresult();
         return hr;
     }
     return security::S_OK;
@@ -58,7 +59,7 @@ TEST(AdvapiCalls, FailuresThrowTheLibrarysLastErrorAsAnHresult) {
                                                                 advapi::TOKEN_ADJUST_PRIVILEGES | advapi::TOKEN_QUERY);
              try {
                  api::AdjustTokenPrivileges(token, &not_held, 0, nullptr, nullptr);
-             } catch (HRESULT) {
+             } catch (const security::hresult_error&) {
                  api::CloseHandle(token);
                  throw;
              }

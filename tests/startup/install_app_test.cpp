@@ -60,7 +60,8 @@ protected:
     static fs::path WriteLog(const fs::path& folder, const fs::path& installFolder, const fs::path& shortcutFolder) {
         fs::create_directories(folder);
         UninstallLog log;
-        EXPECT_TRUE(log.Write(folder / "Uninstall.ulog", installFolder.string(), shortcutFolder.string()));
+        EXPECT_TRUE(log.Save(folder / "Uninstall.ulog", installFolder.string(), shortcutFolder.string()));
+        log.Commit();
         return folder / "Uninstall.ulog";
     }
 
@@ -119,7 +120,7 @@ TEST_F(InstallAppStart, FirstInstallationTakesTheDefaults) {
 TEST_F(InstallAppStart, StatusFollowsTheInstalledProgramsVersion) {
     const struct {
         std::uint32_t ms, ls;
-        std::int32_t status;
+        PreviousInstallStatus status;
     } cases[] = {
         {0x00070002, 0x00020001, PreviousSame},   // 7.2.2.1
         {0x00070002, 0x00020000, PreviousOlder},  // 7.2.2.0

@@ -21,6 +21,14 @@ std::vector<std::string> Words(const std::string& line) {
     return words;
 }
 
+std::string LongAccentedFolder() {
+    std::string folder = "/";
+    for (int i = 0; i < 200; ++i) {
+        folder += "\xC3\xA9";  // e with an acute accent
+    }
+    return folder;
+}
+
 TEST(CommandLine, GoodLines) {
     struct Case {
         std::string line;
@@ -50,6 +58,14 @@ TEST(CommandLine, GoodLines) {
         {"--unattended --help", Action::ShowHelp, {}, {}, true, true, {}},
         {"--version", Action::ShowVersion, {}, {}, true, true, {}},
         {"--query", Action::Query, {}, {}, true, true, {}},
+        // 201 characters in 401 bytes: the limit counts characters, as the folder page does.
+        {"--unattended --folder " + LongAccentedFolder(),
+         Action::RunUnattended,
+         LongAccentedFolder(),
+         {},
+         true,
+         true,
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);

@@ -107,7 +107,7 @@ TEST_F(ChangeRecording, AddFileRecordsAPendingEntryAndPutsAnExistingFileAside) {
     EXPECT_EQ(freshEntry.kind, UninstallLogEntry::File);
     EXPECT_EQ(freshEntry.path, fresh.string());
     EXPECT_TRUE(freshEntry.backupPath.empty());
-    EXPECT_FALSE(freshEntry.keepsPreviousFile);
+    EXPECT_FALSE(freshEntry.previousStaysInPlace);
 
     // Moved: gone from its place, in the temporary folder with its attributes.
     EXPECT_EQ(movedEntry.value, 1);
@@ -118,7 +118,7 @@ TEST_F(ChangeRecording, AddFileRecordsAPendingEntryAndPutsAnExistingFileAside) {
     EXPECT_EQ(Content(movedEntry.backupPath), "old moved");
     EXPECT_EQ(kernel::file_attributes(movedEntry.backupPath),
               kernel::file_attribute_readonly | kernel::file_attribute_hidden);
-    EXPECT_FALSE(movedEntry.keepsPreviousFile);
+    EXPECT_FALSE(movedEntry.previousStaysInPlace);
 
     // Copied: still in place, and the copy beside the other backup.
     EXPECT_FALSE(copiedEntry.done);
@@ -189,7 +189,7 @@ TEST_F(ChangeRecording, AddShortcutMovesThePreviousShortcutOfItsKindAside) {
     const PendingChange desktop = log.AddShortcut(ShortcutKind::Desktop, machine.home() / "Desktop");
     EXPECT_EQ(log.entries.back().kind, UninstallLogEntry::DesktopShortcut);
     EXPECT_TRUE(log.entries.back().backupPath.empty());
-    EXPECT_FALSE(log.entries.back().keepsPreviousFile);
+    EXPECT_FALSE(log.entries.back().previousStaysInPlace);
 
     EXPECT_THROW((void)log.AddShortcut(static_cast<ShortcutKind>(3), newMenu), std::invalid_argument);
 }

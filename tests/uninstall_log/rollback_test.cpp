@@ -207,6 +207,26 @@ TEST_F(Rollback, AChangeWhoseBackupCannotBeMadeIsNotMadeAndTheRunGoesBackAsItWas
     EXPECT_EQ(*reg::Key::open(reg::hive::local_machine, kProductKeyPath)->query_string("DisplayName"), "Quillon 7.01");
 }
 
+// After Commit the backups are gone: a rollback would only delete what was installed, so it is refused
+// (a debug build stops on it) and the machine keeps the installation, listed changes and unlisted ones.
+TEST_F(Rollback, AfterCommitLeavesTheInstallationInPlace) {
+    RunInstallation();
+    const fs::path extras = machine.root() / "usr" / "local" / "lib" / "Vintrel";
+    log.RecordNewFolderTree(extras);
+    fs::create_directories(extras);
+    Put(extras / "shared.so", "new shared");
+    log.Commit();
+    const auto installed = machine.snapshot();
+
+    EXPECT_DEBUG_DEATH(log.Rollback(), "committed");
+
+    EXPECT_TRUE(test_support::same_machine(installed, machine.snapshot()));
+    EXPECT_EQ(Content(product / "quillon"), "new program");
+    EXPECT_EQ(Content(shared / "replaced.dat"), "new replaced");
+    EXPECT_EQ(Content(extras / "shared.so"), "new shared");
+    EXPECT_FALSE(log.entries.empty());
+}
+
 // The administrator's log says what was put aside and back, and every backup or undo step that failed,
 // with its path and the system's reason, though the rollback itself reports nothing.
 TEST_F(Rollback, WritesEachBackupAndUndoStepToTheDiagnosticLog) {

@@ -75,7 +75,8 @@ TEST_F(UninstallLogFile, WritesTheExactFileImage) {
     record.entries.push_back(Entry(1, (dir / "install/q.bin").string(), true, 3));
     record.entries.push_back(Entry(5, ""));
     record.entries.push_back(Entry(6, "", false));
-    ASSERT_TRUE(record.Write(log, (dir / "install").string(), (dir / "menu").string()));
+    ASSERT_TRUE(record.Save(log, (dir / "install").string(), (dir / "menu").string()));
+    record.Commit();
 
     auto expected = Header("Quillon 7.02b");
     expected.push_back("0000:00ff:1 -- " + (dir / "install").string());
@@ -93,7 +94,8 @@ TEST_F(UninstallLogFile, ReadsBackWhatItWrote) {
         record.entries.push_back(Entry(kind, "/some/path " + std::to_string(kind), kind % 2 == 0, kind == 1 ? 4 : -1));
     }
     record.entries.push_back(Entry(1, "/Ċ/ਊ/x", true, 0));  // code units holding a 0x0A byte
-    ASSERT_TRUE(record.Write(log, (dir / "install").string(), (dir / "menu").string()));
+    ASSERT_TRUE(record.Save(log, (dir / "install").string(), (dir / "menu").string()));
+    record.Commit();
 
     const UninstallLog read = ReadBack();
     EXPECT_EQ(read.installPath, (dir / "install").string());
@@ -118,7 +120,8 @@ TEST_F(UninstallLogFile, AnUpdateNamesTheVersionItReplaces) {
     test_support::write_file(log, Utf16File(lines));
     UninstallLog record = ReadBack();
     EXPECT_EQ(record.previousProduct, "Quillon 7.01");
-    ASSERT_TRUE(record.Write(log, record.installPath, record.shortcutPath));
+    ASSERT_TRUE(record.Save(log, record.installPath, record.shortcutPath));
+    record.Commit();
     const std::string wanted = Utf16File({"// Install Quillon 7.02b -- Update (Quillon 7.01)"}).substr(2);
     EXPECT_NE(test_support::read_file(log).find(wanted), std::string::npos);
     EXPECT_EQ(ReadBack().previousProduct, "Quillon 7.02b");
@@ -193,7 +196,8 @@ TEST_F(UninstallLogFile, HeaderRulesDecideWhatIsRead) {
         // An empty shortcut path loses its label's blank to the trimming; the entries still count.
         UninstallLog record;
         record.entries.push_back(Entry(1, "/a", true, 1));
-        ASSERT_TRUE(record.Write(log, "", ""));
+        ASSERT_TRUE(record.Save(log, "", ""));
+        record.Commit();
         const UninstallLog read = ReadBack();
         EXPECT_TRUE(read.installPath.empty());
         EXPECT_TRUE(read.shortcutPath.empty());
@@ -237,7 +241,8 @@ TEST_F(UninstallLogFile, MergeKeepsOneEntryPerThing) {
                               Entry(2, "/old/shortcut.desktop")};
     record.entries = {Entry(1, (dir / "install/same.txt").string(), true, 1), Entry(1, "/gone/case.txt", true, 1),
                       Entry(5, ""), Entry(2, "/new/shortcut.desktop")};
-    ASSERT_TRUE(record.Write(log, "", ""));
+    ASSERT_TRUE(record.Save(log, "", ""));
+    record.Commit();
     std::vector<std::string> paths;
     for (const auto& e : record.entries) {
         paths.push_back(std::to_string(KindNumber(e.kind)) + " " + e.path + " " + std::to_string(e.value));
@@ -257,7 +262,8 @@ TEST_F(UninstallLogFile, MergeKeepsOneEntryPerThing) {
 TEST_F(UninstallLogFile, ReplacesAReadOnlyLogAndDeletesBackupsEvenWhenWritingFails) {
     UninstallLog first;
     first.entries.push_back(Entry(1, "/a"));
-    ASSERT_TRUE(first.Write(log, "", ""));  // read-only now
+    ASSERT_TRUE(first.Save(log, "", ""));  // read-only now
+    first.Commit();
 
     const fs::path backup = dir / "vn1234.tmp";
     std::ofstream(backup.string()) << "old";
@@ -266,7 +272,8 @@ TEST_F(UninstallLogFile, ReplacesAReadOnlyLogAndDeletesBackupsEvenWhenWritingFai
     second.Read(&log);
     second.entries.push_back(Entry(1, "/b"));
     second.entries.back().backupPath = backup.string();
-    ASSERT_TRUE(second.Write(log, "", ""));
+    ASSERT_TRUE(second.Save(log, "", ""));
+    second.Commit();
     EXPECT_FALSE(fs::exists(backup));
     EXPECT_TRUE(second.entries.back().backupPath.empty());
     EXPECT_EQ(ReadBack().previousEntries.size(), 2u);
@@ -277,7 +284,8 @@ TEST_F(UninstallLogFile, ReplacesAReadOnlyLogAndDeletesBackupsEvenWhenWritingFai
     UninstallLog failing;
     failing.entries.push_back(Entry(1, "/c"));
     failing.entries.back().backupPath = backup.string();
-    EXPECT_FALSE(failing.Write(dir / "no-such-folder" / "Uninstall.ulog", "", ""));
+    EXPECT_FALSE(failing.Save(dir / "no-such-folder" / "Uninstall.ulog", "", ""));
+    failing.Commit();
     EXPECT_FALSE(fs::exists(backup));
     EXPECT_EQ(test_support::read_file(log), before);
 }
@@ -289,7 +297,8 @@ TEST_F(UninstallLogFile, IndexesPastFourDigitsGrow) {
         record.entries.back().kind = EntryKind::File;
         record.entries.back().path = "/f" + std::to_string(i);
     }
-    ASSERT_TRUE(record.Write(log, "", ""));
+    ASSERT_TRUE(record.Save(log, "", ""));
+    record.Commit();
     const std::string image = test_support::read_file(log);
     EXPECT_NE(image.find(Utf16File({"10000:01ff:1 -- /f10000"}).substr(2)), std::string::npos);
     EXPECT_EQ(ReadBack().previousEntries.size(), 10001u);

@@ -139,7 +139,7 @@ TEST_F(Host, QuickModeSkipsTheFolderAndShortcutPagesBothWays) {
 
 TEST_F(Host, ExitAsksUnlessNothingWouldBeLost) {
     const struct {
-        std::int32_t previous;
+        PreviousInstallStatus previous;
         int page;  // reached with Next before Exit
         bool asks;
     } cases[] = {
@@ -293,7 +293,7 @@ TEST_F(Host, ChoosingALanguageRelabelsTheWindowAndEveryPage) {
 TEST_F(Host, StartPageSaysWhatThisRunWillDo) {
     app->m_strPreviousVersion = "Quillon 7.01";
     const struct {
-        std::int32_t previous;
+        PreviousInstallStatus previous;
         const char* information;
         const char* status;
     } cases[] = {

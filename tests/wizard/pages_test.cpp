@@ -240,7 +240,7 @@ TEST_F(Pages, ShortcutPageChoicesAndTheMenuFolderControls) {
 
 TEST_F(Pages, FolderPageIsReadOnlyForAnInstalledProduct) {
     app->m_strInstallFolder = "/opt/previous/Quillon 7";
-    for (const std::int32_t previous : {PreviousNone, PreviousOlder, PreviousSame}) {
+    for (const PreviousInstallStatus previous : {PreviousNone, PreviousOlder, PreviousSame}) {
         SCOPED_TRACE(previous);
         app->m_nPreviousInstall = previous;
         CDlgPath page;

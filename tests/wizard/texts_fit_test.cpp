@@ -114,7 +114,7 @@ TEST_F(TextsFit, EveryStaticTextOfEveryPageFitsInEveryTranslatedLanguage) {
     app->m_bAdvancedMode = true;
     for (const std::uint32_t language : kTranslated) {
         app->SetLanguage(language);
-        for (const std::int32_t previous : {PreviousNone, PreviousOlder, PreviousSame, PreviousNewer}) {
+        for (const PreviousInstallStatus previous : {PreviousNone, PreviousOlder, PreviousSame, PreviousNewer}) {
             app->m_nPreviousInstall = previous;
             app->m_bInstalled = false;
             const std::string state = "language " + std::to_string(language) + ", previous " + std::to_string(previous);

@@ -28,22 +28,9 @@ constexpr int max_folder_depth = 4096;
 
 namespace kernel = platform::kernel;
 
-// An object held open by an O_PATH descriptor.
-class descriptor_fd {
-public:
-    explicit descriptor_fd(kernel::unique_fd fd) : m_fd(std::move(fd)) {}
-
-    int get() const { return m_fd.get(); }
-    // A path that names exactly this file, whatever happens to the name it was opened by.
-    std::string path() const { return kernel::descriptor_path(m_fd.get()); }
-
-private:
-    kernel::unique_fd m_fd;
-};
-
 // The object at `path`, walked without following a link that another account could have planted;
 // with O_NOFOLLOW a link at the last element is opened itself.
-descriptor_fd open_object(const char* path, int flags) {
+kernel::unique_fd open_object(const char* path, int flags) {
     kernel::unique_fd fd;
     const auto last = (flags & O_NOFOLLOW) != 0 ? kernel::last_link::keep : kernel::last_link::follow;
     if (const int error = kernel::walk_path(path, last, fd)) {
@@ -55,10 +42,10 @@ descriptor_fd open_object(const char* path, int flags) {
             fail(error_from_errno(ENOTDIR));
         }
     }
-    return descriptor_fd(std::move(fd));
+    return fd;
 }
 
-struct stat status_of(const descriptor_fd& fd) {
+struct stat status_of(const kernel::unique_fd& fd) {
     struct stat st {};
     if (fstat(fd.get(), &st) != 0) {
         fail(error_from_errno(errno));
@@ -74,8 +61,8 @@ struct dacl_record {
 
 // The stored descriptor's DACL, nothing when the file has no descriptor of its own, or none when
 // the descriptor has no DACL.
-std::optional<std::optional<dacl_record>> stored_dacl(const descriptor_fd& fd) {
-    const std::string file = fd.path();
+std::optional<std::optional<dacl_record>> stored_dacl(const kernel::unique_fd& fd) {
+    const std::string file = kernel::descriptor_path(fd.get());
     std::vector<BYTE> bytes;
     for (;;) {
         const ssize_t size = getxattr(file.c_str(), file_security_attribute, nullptr, 0);
@@ -163,12 +150,12 @@ std::string parent_folder(std::string path) {
 }
 
 // The file's own DACL, else what it inherits (see the header).
-std::optional<dacl_record> effective_dacl(const descriptor_fd& object, const struct stat& object_status,
+std::optional<dacl_record> effective_dacl(const kernel::unique_fd& object, const struct stat& object_status,
                                           const std::string& path) {
     if (auto own = stored_dacl(object)) {
         return *own;
     }
-    descriptor_fd folder = open_object(parent_folder(path).c_str(), O_DIRECTORY);
+    kernel::unique_fd folder = open_object(parent_folder(path).c_str(), O_DIRECTORY);
     struct stat folder_status = status_of(folder);
     if (same_file(folder_status, object_status)) {
         return std::nullopt;  // the root folder
@@ -185,7 +172,7 @@ std::optional<dacl_record> effective_dacl(const descriptor_fd& object, const str
         if (found) {
             break;
         }
-        descriptor_fd above(kernel::unique_fd(openat(folder.get(), "..", O_PATH | O_CLOEXEC | O_DIRECTORY)));
+        kernel::unique_fd above(openat(folder.get(), "..", O_PATH | O_CLOEXEC | O_DIRECTORY));
         if (above.get() < 0) {
             return std::nullopt;
         }
@@ -219,7 +206,7 @@ std::vector<BYTE> read_file_security(const std::string& path, SECURITY_INFORMATI
     if ((requested & SACL_SECURITY_INFORMATION) && !security_privilege_enabled()) {
         fail(ERROR_PRIVILEGE_NOT_HELD);
     }
-    const descriptor_fd object = open_object(path.c_str(), 0);
+    const kernel::unique_fd object = open_object(path.c_str(), 0);
     const struct stat status = status_of(object);
     const sid_bytes owner = unix_user_sid(status.st_uid);
     const sid_bytes group = unix_group_sid(status.st_gid);
@@ -248,8 +235,7 @@ void write_file_security(const std::string& path, SECURITY_INFORMATION informati
     if (const int error = kernel::hold_entry(path, entry)) {
         fail(error_from_errno(error));
     }
-    const descriptor_fd object(
-        kernel::unique_fd(openat(entry.folder.get(), entry.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC)));
+    const kernel::unique_fd object(openat(entry.folder.get(), entry.name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     if (object.get() < 0) {
         fail(error_from_errno(errno));
     }
@@ -284,8 +270,10 @@ void write_file_security(const std::string& path, SECURITY_INFORMATION informati
                 file_generic_mapping));
         }
     }
-    users_group_acl_update update(object.path(), folder, access, inheritable);
-    if (setxattr(object.path().c_str(), file_security_attribute, record.data(), record.size(), 0) != 0) {
+    // A path that names exactly this file, whatever happens to the name it was opened by.
+    const std::string object_path = kernel::descriptor_path(object.get());
+    users_group_acl_update update(object_path, folder, access, inheritable);
+    if (setxattr(object_path.c_str(), file_security_attribute, record.data(), record.size(), 0) != 0) {
         fail(error_from_errno(errno));
     }
     update.keep();

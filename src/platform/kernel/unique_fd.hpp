@@ -27,6 +27,9 @@ public:
     int get() const { return m_fd; }
     explicit operator bool() const { return m_fd >= 0; }
 
+    // Gives the descriptor up to a caller that now owns it.
+    int release() { return std::exchange(m_fd, -1); }
+
     void reset(int fd = -1) {
         if (m_fd >= 0) {
             ::close(m_fd);

@@ -151,21 +151,6 @@ std::uint32_t start_error_of(const child_failure& failure) {
     return start_error_from_errno(failure.error_number);
 }
 
-class descriptor_pair {
-public:
-    int fds[2] = {-1, -1};
-    ~descriptor_pair() {
-        close_end(0);
-        close_end(1);
-    }
-    void close_end(int end) {
-        if (fds[end] >= 0) {
-            ::close(fds[end]);
-            fds[end] = -1;
-        }
-    }
-};
-
 }  // namespace
 
 process_handle process_handle::start(const start_options& options) {
@@ -185,12 +170,14 @@ process_handle process_handle::start(const start_options& options) {
     plan.high_priority = options.priority == priority_class::high;
     plan.descriptor_limit = static_cast<int>(std::clamp(sysconf(_SC_OPEN_MAX), 256L, 65536L));
 
-    descriptor_pair status;
-    if (pipe2(status.fds, O_CLOEXEC) != 0) {
+    int status_ends[2] = {-1, -1};
+    if (pipe2(status_ends, O_CLOEXEC) != 0) {
         result.m_start_error = start_error_from_errno(errno);
         return result;
     }
-    plan.status_fd = status.fds[1];
+    const kernel::unique_fd status_read(status_ends[0]);
+    kernel::unique_fd status_write(status_ends[1]);
+    plan.status_fd = status_write.get();
 
     const pid_t pid = fork();
     if (pid < 0) {
@@ -200,13 +187,13 @@ process_handle process_handle::start(const start_options& options) {
     if (pid == 0) {
         become_program(plan);
     }
-    status.close_end(1);
+    status_write.reset();
 
     // The pipe closes on a successful exec; a report means the child never became the program.
     child_failure failure{};
     ssize_t received;
     do {
-        received = read(status.fds[0], &failure, sizeof failure);
+        received = read(status_read.get(), &failure, sizeof failure);
     } while (received < 0 && errno == EINTR);
     if (received == static_cast<ssize_t>(sizeof failure)) {
         while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {

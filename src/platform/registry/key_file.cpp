@@ -1,5 +1,6 @@
 #include "platform/registry/key_file.hpp"
 
+#include "platform/kernel/unique_fd.hpp"
 #include "platform/registry/names.hpp"
 
 #include <boost/crc.hpp>
@@ -107,25 +108,6 @@ tree_key read_key(reader& in, std::size_t index) {
     return key;
 }
 
-class descriptor {
-public:
-    explicit descriptor(int fd) : m_fd(fd) {}
-    ~descriptor() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    descriptor(const descriptor&) = delete;
-    descriptor& operator=(const descriptor&) = delete;
-
-    int get() const { return m_fd; }
-    // Closes now, reporting what close reports (a late write error on some file systems).
-    bool close() { return ::close(std::exchange(m_fd, -1)) == 0; }
-
-private:
-    int m_fd;
-};
-
 std::error_code io_error(int number, errc otherwise) {
     switch (number) {
         case EACCES:
@@ -191,7 +173,7 @@ result<key_tree> decode_key_file(std::span<const std::uint8_t> bytes) {
 
 std::error_code write_key_file(const boost::filesystem::path& file, const key_tree& tree) {
     const auto bytes = encode_key_file(tree);
-    descriptor fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    kernel::unique_fd fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (fd.get() < 0) {
         return errno == EEXIST ? make_error_code(errc::already_exists) : io_error(errno, errc::cantwrite);
     }
@@ -207,8 +189,8 @@ std::error_code write_key_file(const boost::filesystem::path& file, const key_tr
     if (!failure && ::fsync(fd.get()) != 0) {
         failure = io_error(errno, errc::cantwrite);
     }
-    if (!fd.close() && !failure) {
-        failure = io_error(errno, errc::cantwrite);
+    if (const int error = fd.close(); error != 0 && !failure) {
+        failure = io_error(error, errc::cantwrite);
     }
     if (failure) {
         ::unlink(file.c_str());
@@ -217,7 +199,7 @@ std::error_code write_key_file(const boost::filesystem::path& file, const key_tr
 }
 
 result<key_tree> read_key_file(const boost::filesystem::path& file) {
-    descriptor fd(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    kernel::unique_fd fd(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (fd.get() < 0) {
         return io_error(errno, errc::cantread);
     }

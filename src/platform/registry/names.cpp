@@ -1,5 +1,6 @@
 #include "platform/registry/names.hpp"
 
+#include "platform/text/case_fold.hpp"
 #include "platform/text/utf_convert.hpp"
 
 #include <unicode/utf8.h>

@@ -1,10 +1,7 @@
 #include "platform/registry/privilege_check.hpp"
 
-#include "platform/kernel/dynamic_library.hpp"
-#include "platform/kernel/embedded_library.hpp"
+#include "platform/kernel/security_library.hpp"
 #include "platform/text/utf_convert.hpp"
-
-#include <boost/filesystem/operations.hpp>
 
 #include <cstdint>
 #include <mutex>
@@ -44,7 +41,7 @@ using LookupPrivilegeValueW_t = BOOL (*)(const WCHAR* system, const WCHAR* name,
 using PrivilegeCheck_t = BOOL (*)(HANDLE token, PRIVILEGE_SET* privileges, BOOL* result);
 using CloseHandle_t = BOOL (*)(HANDLE handle);
 
-struct security_library {
+struct privilege_functions {
     OpenProcessToken_t open_process_token = nullptr;
     LookupPrivilegeValueW_t lookup_privilege_value = nullptr;
     PrivilegeCheck_t privilege_check = nullptr;
@@ -57,32 +54,16 @@ Function bound(const platform::kernel::dynamic_library* library, const char* nam
     return reinterpret_cast<Function>(library->entry_point(name, ignored));
 }
 
-// The library the program carries inside itself, else the one beside the program file. Never freed.
-platform::kernel::dynamic_library* load_security_library() {
-    using platform::kernel::dynamic_library;
-    constexpr const char* name = "advapi32.dll";
-    std::error_code error;
-    if (const auto image = platform::kernel::embedded_library_image(name)) {
-        return new dynamic_library(dynamic_library::load_from_memory(name, *image, error));
-    }
-    boost::system::error_code ec;
-    const auto program = boost::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) {
-        return new dynamic_library();
-    }
-    return new dynamic_library(dynamic_library::load(program.parent_path() / name, 0, error));
-}
-
 // Bound once and kept for the life of the process, as the security code keeps it: the token's
 // privilege state lives in the library, so it must never be unloaded.
-const security_library* library() {
+const privilege_functions* library() {
     static std::mutex guard;
-    static security_library functions;
+    static privilege_functions functions;
     static bool loaded = false;
     std::lock_guard lock(guard);
     if (!loaded) {
-        static platform::kernel::dynamic_library* const handle = load_security_library();
-        if (!*handle) {
+        const platform::kernel::dynamic_library* handle = platform::kernel::security_library();
+        if (!handle) {
             return nullptr;
         }
         functions.open_process_token = bound<OpenProcessToken_t>(handle, "OpenProcessToken");
@@ -96,7 +77,7 @@ const security_library* library() {
 }
 
 bool token_has_enabled(std::string_view privilege_name) {
-    const security_library* f = library();
+    const privilege_functions* f = library();
     if (!f) {
         return false;
     }

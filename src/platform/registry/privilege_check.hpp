@@ -1,5 +1,5 @@
-// Whether a privilege is enabled in the process token, asked of the security library ("advapi32.dll"
-// beside the program) through OpenProcessToken, LookupPrivilegeValueW and PrivilegeCheck. The only
+// Whether a privilege is enabled in the process token, asked of the security library
+// (kernel/security_library.hpp) through OpenProcessToken, LookupPrivilegeValueW and PrivilegeCheck. The only
 // place the registry asks: saving a key needs SeBackupPrivilege, restoring one SeRestorePrivilege.
 #pragma once
 

@@ -7,13 +7,9 @@
 namespace platform::registry {
 namespace {
 
+// The UTF-16 code units of little-endian bytes; an odd last byte is no unit.
 std::u16string utf16_units(std::span<const std::uint8_t> bytes) {
-    std::u16string units;
-    units.reserve(bytes.size() / 2);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        units.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
-    }
-    return units;
+    return text::utf16le_units(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 template <class Number>
@@ -136,13 +132,8 @@ std::vector<std::uint8_t> utf16le_bytes(std::string_view utf8, bool with_termina
     if (with_terminating_null) {
         units.push_back(u'\0');
     }
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(units.size() * 2);
-    for (const char16_t unit : units) {
-        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
-    }
-    return bytes;
+    const std::string bytes = text::utf16le_bytes(units);
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 std::string text_of_utf16le(std::span<const std::uint8_t> bytes) {

@@ -1,5 +1,6 @@
 #include "platform/resources/resource_module.hpp"
 
+#include "platform/kernel/unique_fd.hpp"
 #include "platform/resources/elf_section.hpp"
 
 #include <fcntl.h>
@@ -37,17 +38,16 @@ resource_module& resource_module::operator=(resource_module&&) noexcept = defaul
 resource_module::~resource_module() = default;
 
 std::optional<resource_module> resource_module::open(const boost::filesystem::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const kernel::unique_fd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
         return std::nullopt;
     }
     auto map = std::make_unique<mapping>();
     struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    if (fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
         map->size = static_cast<std::size_t>(st.st_size);
-        map->address = mmap(nullptr, map->size, PROT_READ, MAP_PRIVATE, fd, 0);
+        map->address = mmap(nullptr, map->size, PROT_READ, MAP_PRIVATE, fd.get(), 0);
     }
-    ::close(fd);
     if (map->address == MAP_FAILED || !find_elf_section(map->bytes(), ".shstrtab")) {
         return std::nullopt;
     }

@@ -120,13 +120,6 @@ bool move_aside(int folder, const std::string& name) {
 
 }  // namespace
 
-void unique_fd::reset(int fd) {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
-    m_fd = fd;
-}
-
 void throw_errno() {
     throw object_error{kernel::win32_from_errno(errno)};
 }

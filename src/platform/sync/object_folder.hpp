@@ -15,6 +15,7 @@
 // this account may not remove gives error_access_denied.
 #pragma once
 
+#include "platform/kernel/unique_fd.hpp"
 #include "platform/sync/object_namespace.hpp"
 
 #include <sys/stat.h>
@@ -25,29 +26,7 @@
 
 namespace platform::sync::detail {
 
-// An owned descriptor of a folder or object file.
-class unique_fd {
-public:
-    unique_fd() = default;
-    explicit unique_fd(int fd) : m_fd(fd) {}
-    unique_fd(unique_fd&& other) noexcept : m_fd(other.release()) {}
-    unique_fd& operator=(unique_fd&& other) noexcept {
-        reset(other.release());
-        return *this;
-    }
-    ~unique_fd() { reset(); }
-    int get() const { return m_fd; }
-    explicit operator bool() const { return m_fd >= 0; }
-    int release() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void reset(int fd = -1);
-
-private:
-    int m_fd = -1;
-};
+using kernel::unique_fd;
 
 // Throws object_error for errno.
 [[noreturn]] void throw_errno();

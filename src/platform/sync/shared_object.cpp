@@ -14,6 +14,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace platform::sync::detail {
 namespace {
@@ -121,9 +122,8 @@ std::mutex& process_objects_guard() {
 }  // namespace
 
 shared_object::~shared_object() {
-    if (m_fd >= 0) {
+    if (m_fd) {
         remove_file_if_unused();
-        ::close(m_fd);
     }
 }
 
@@ -140,7 +140,7 @@ void shared_object::remove_file_if_unused() noexcept {
         // Only while the name still means this file: an opener may have replaced a stale one. An
         // unlink refused in the sticky folder (another account's file) leaves a stale file, which
         // the next opener removes or reuses.
-        if (dir && names_same_file(dir.get(), m_file, m_fd) && unlinkat(dir.get(), m_file.c_str(), 0) == 0) {
+        if (dir && names_same_file(dir.get(), m_file, m_fd.get()) && unlinkat(dir.get(), m_file.c_str(), 0) == 0) {
             // The folder goes with the last object too; refused while it holds another one. An
             // opener that finds it gone makes it again.
             rmdir(m_folder.c_str());
@@ -152,7 +152,7 @@ void shared_object::remove_file_if_unused() noexcept {
 
 bool shared_object::try_lock(off_t byte, short type) {
     flock range = byte_range(byte, type);
-    while (fcntl(m_fd, F_OFD_SETLK, &range) != 0) {
+    while (fcntl(m_fd.get(), F_OFD_SETLK, &range) != 0) {
         if (errno == EAGAIN || errno == EACCES) {
             return false;
         }
@@ -165,14 +165,14 @@ bool shared_object::try_lock(off_t byte, short type) {
 
 void shared_object::unlock(off_t byte) {
     flock range = byte_range(byte, F_UNLCK);
-    if (fcntl(m_fd, F_OFD_SETLK, &range) != 0) {
+    if (fcntl(m_fd.get(), F_OFD_SETLK, &range) != 0) {
         throw_errno();
     }
 }
 
 bool shared_object::locked_elsewhere(off_t byte) {
     flock range = byte_range(byte, F_WRLCK);
-    if (fcntl(m_fd, F_OFD_GETLK, &range) != 0) {
+    if (fcntl(m_fd.get(), F_OFD_GETLK, &range) != 0) {
         throw_errno();
     }
     return range.l_type != F_UNLCK;
@@ -182,7 +182,7 @@ void shared_object::read_at(void* data, std::size_t size, off_t offset) {
     auto* bytes = static_cast<char*>(data);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = pread(m_fd, bytes + done, size - done, offset + static_cast<off_t>(done));
+        const ssize_t n = pread(m_fd.get(), bytes + done, size - done, offset + static_cast<off_t>(done));
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -201,7 +201,7 @@ void shared_object::write_at(const void* data, std::size_t size, off_t offset) {
     const auto* bytes = static_cast<const char*>(data);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = pwrite(m_fd, bytes + done, size - done, offset + static_cast<off_t>(done));
+        const ssize_t n = pwrite(m_fd.get(), bytes + done, size - done, offset + static_cast<off_t>(done));
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -214,7 +214,7 @@ void shared_object::write_at(const void* data, std::size_t size, off_t offset) {
 
 shared_object::gate::gate(shared_object& object) : m_object(object) {
     flock range = byte_range(gate_byte, F_WRLCK);
-    while (fcntl(m_object.m_fd, F_OFD_SETLKW, &range) != 0) {
+    while (fcntl(m_object.m_fd.get(), F_OFD_SETLKW, &range) != 0) {
         if (errno != EINTR) {
             throw_errno();
         }
@@ -223,7 +223,7 @@ shared_object::gate::gate(shared_object& object) : m_object(object) {
 
 shared_object::gate::~gate() {
     flock range = byte_range(gate_byte, F_UNLCK);
-    fcntl(m_object.m_fd, F_OFD_SETLK, &range);
+    fcntl(m_object.m_fd.get(), F_OFD_SETLK, &range);
 }
 
 struct object_opener {
@@ -244,12 +244,12 @@ struct object_opener {
             const bool created = found.created;
 
             std::shared_ptr<shared_object> object = make();
-            object->m_fd = fd.release();
+            object->m_fd = std::move(fd);
             object->m_kind = kind;
             object->m_folder = folder;
             object->m_file = file;
             const shared_object::gate gate(*object);
-            if (!names_same_file(dir.get(), file, object->m_fd)) {
+            if (!names_same_file(dir.get(), file, object->m_fd.get())) {
                 continue;  // removed as stale while we waited for the gate
             }
             const bool existed = object->locked_elsewhere(presence_byte);
@@ -259,7 +259,7 @@ struct object_opener {
                 if (unlinkat(dir.get(), file.c_str(), 0) == 0) {
                     continue;
                 }
-                if (fchmod(object->m_fd, mode) != 0) {
+                if (fchmod(object->m_fd.get(), mode) != 0) {
                     // Not ours to remove or change (sticky folder): it is reused as it is.
                 }
             }
@@ -270,7 +270,7 @@ struct object_opener {
                     throw object_error{kernel::win32::invalid_handle};
                 }
             } else {
-                if (ftruncate(object->m_fd, 0) != 0) {
+                if (ftruncate(object->m_fd.get(), 0) != 0) {
                     throw_errno();
                 }
                 const file_header header{magic, static_cast<std::uint32_t>(kind), 0};

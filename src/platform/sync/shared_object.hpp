@@ -17,6 +17,7 @@
 // FIFO, a folder, a file with a second name) is taken away unopened (object_folder.hpp).
 #pragma once
 
+#include "platform/kernel/unique_fd.hpp"
 #include "platform/sync/object_namespace.hpp"
 #include "platform/sync/object_security.hpp"
 #include "platform/sync/wait_result.hpp"
@@ -95,7 +96,7 @@ private:
 
     void remove_file_if_unused() noexcept;
 
-    int m_fd = -1;
+    kernel::unique_fd m_fd;
     boost::filesystem::path m_folder;
     std::string m_file;
     object_kind m_kind{};

@@ -27,7 +27,4 @@ std::string utf16le_bytes(std::u16string_view units);
 std::wstring utf8_to_wide(std::string_view utf8);
 std::string wide_to_utf8(std::wstring_view wide);
 
-// Case folding for case-insensitive comparisons of names (keys, paths), locale-independent.
-std::string fold_case(std::string_view utf8);
-
 }  // namespace platform::text

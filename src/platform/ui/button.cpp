@@ -104,7 +104,7 @@ std::unique_ptr<CWnd> make_button(const platform::resources::control_template& c
         }
     }
     auto window = std::make_unique<CButton>();
-    window->Attach(widget, false, context.dialog, control.id, control.style, control.ex_style);
+    window->Attach(widget, false, control.id, control.style, control.ex_style);
     window->SetWindowText(control.text);
     widget->setGeometry(context.rect);
     apply_common_styles(widget, control);

@@ -155,7 +155,7 @@ std::unique_ptr<CWnd> make_box(const platform::resources::control_template& cont
     box->setInsertPolicy(QComboBox::NoInsert);
     QObject::connect(box, &QComboBox::activated, box, [notify = context.notify] { notify(CBN_SELCHANGE); });
     auto window = std::make_unique<Window>();
-    window->Attach(box, false, context.dialog, control.id, control.style, control.ex_style);
+    window->Attach(box, false, control.id, control.style, control.ex_style);
     // The template's height is that of the box with its list dropped down; the closed box is one
     // line high.
     const int closed = box->sizeHint().height();

@@ -42,8 +42,8 @@ std::optional<res::dialog_template> CDialog::LoadTemplate() const {
     return bytes ? res::decode_dialog(*bytes) : std::nullopt;
 }
 
-bool CDialog::BuildWindow(const res::dialog_template& dialogTemplate, QWidget* window, CWnd* parent) {
-    Attach(window, true, parent, 0, dialogTemplate.style, dialogTemplate.ex_style);
+bool CDialog::BuildWindow(const res::dialog_template& dialogTemplate, QWidget* window) {
+    Attach(window, true, 0, dialogTemplate.style, dialogTemplate.ex_style);
     const QFont font = detail::dialog_font(dialogTemplate);
     window->setFont(font);
     const detail::base_units units = detail::base_units_of(font);
@@ -115,7 +115,7 @@ int CDialog::DoModal() {
         CDialog* dialog;
         ~destroy_on_exit() { dialog->DestroyWindow(); }
     } destroy{this};
-    if (!BuildWindow(*dialogTemplate, window, owner)) {
+    if (!BuildWindow(*dialogTemplate, window)) {
         return -1;
     }
     m_bEnded = false;
@@ -142,7 +142,7 @@ bool CDialog::Create(CWnd* pParentWnd) {
     }
     auto* window = new QWidget(pParentWnd->GetSafeHwnd());
     window->hide();
-    if (!BuildWindow(*dialogTemplate, window, pParentWnd)) {
+    if (!BuildWindow(*dialogTemplate, window)) {
         DestroyWindow();
         return false;
     }

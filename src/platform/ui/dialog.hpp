@@ -123,7 +123,7 @@ private:
     friend class detail::dialog_window;
 
     std::optional<platform::resources::dialog_template> LoadTemplate() const;
-    bool BuildWindow(const platform::resources::dialog_template& dialogTemplate, QWidget* window, CWnd* parent);
+    bool BuildWindow(const platform::resources::dialog_template& dialogTemplate, QWidget* window);
     void FocusFirstTabStop();
     // A notification from a control or from the window: errors a handler throws are reported here,
     // so that they never cross the event loop.

@@ -340,7 +340,7 @@ std::unique_ptr<CWnd> make_edit(const platform::resources::control_template& con
         widget = line;
     }
     auto window = std::make_unique<CEdit>();
-    window->Attach(widget, false, context.dialog, control.id, control.style, control.ex_style);
+    window->Attach(widget, false, control.id, control.style, control.ex_style);
     widget->setGeometry(context.rect);
     window->SetMargins(2, 2);
     window->SetWindowText(control.text);

@@ -139,7 +139,7 @@ std::unique_ptr<CWnd> make_tree(const platform::resources::control_template& con
     tree->setRootIsDecorated(control.style & TVS_LINESATROOT);
     QObject::connect(tree, &QTreeWidget::itemExpanded, tree, [tree](QTreeWidgetItem* item) { populate(tree, item); });
     auto window = std::make_unique<CWnd>();
-    window->Attach(tree, false, context.dialog, control.id, control.style, control.ex_style);
+    window->Attach(tree, false, control.id, control.style, control.ex_style);
     tree->setGeometry(context.rect);
     apply_common_styles(tree, control);
     return window;

@@ -48,7 +48,7 @@ std::unique_ptr<CWnd> make_progress(const platform::resources::control_template&
     bar->setOrientation((control.style & PBS_VERTICAL) ? Qt::Vertical : Qt::Horizontal);
     bar->setFocusPolicy(Qt::NoFocus);
     auto window = std::make_unique<CProgressCtrl>();
-    window->Attach(bar, false, context.dialog, control.id, control.style, control.ex_style);
+    window->Attach(bar, false, control.id, control.style, control.ex_style);
     bar->setGeometry(context.rect);
     apply_common_styles(bar, control);
     return window;

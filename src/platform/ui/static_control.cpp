@@ -128,7 +128,7 @@ std::unique_ptr<CWnd> make_static(const platform::resources::control_template& c
     }
     widget->setFocusPolicy(Qt::NoFocus);
     auto window = std::make_unique<CStatic>();
-    window->Attach(widget, false, context.dialog, control.id, control.style, control.ex_style);
+    window->Attach(widget, false, control.id, control.style, control.ex_style);
     widget->setGeometry(context.rect);
     window->SetWindowText(control.text);
     if (control.image_id != 0) {

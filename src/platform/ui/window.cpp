@@ -43,11 +43,10 @@ QWidget* CWnd::GetSafeHwnd() const {
     return m_handle->widget.data();
 }
 
-void CWnd::Attach(QWidget* widget, bool owned, CWnd* parent, int id, std::uint32_t style, std::uint32_t exStyle) {
+void CWnd::Attach(QWidget* widget, bool owned, int id, std::uint32_t style, std::uint32_t exStyle) {
     DestroyWindow();
     m_handle->widget = widget;
     m_handle->owned = owned;
-    m_pParentWnd = parent;
     m_nID = id;
     m_dwStyle = style;
     m_dwExStyle = exStyle;

@@ -27,7 +27,7 @@ public:
     QWidget* GetSafeHwnd() const;
     // Takes a widget: owned windows (dialogs) are deleted with this object, controls belong to their
     // dialog's widget. Used by the framework when it builds a window.
-    void Attach(QWidget* widget, bool owned, CWnd* parent, int id, std::uint32_t style, std::uint32_t exStyle);
+    void Attach(QWidget* widget, bool owned, int id, std::uint32_t style, std::uint32_t exStyle);
 
     int GetDlgCtrlID() const { return m_nID; }
     // The template's styles with the current visibility, enabled state and read-only state.
@@ -80,7 +80,6 @@ protected:
 private:
     struct handle;
     std::unique_ptr<handle> m_handle;
-    CWnd* m_pParentWnd = nullptr;
     int m_nID = 0;
     std::uint32_t m_dwExStyle = 0;
 };

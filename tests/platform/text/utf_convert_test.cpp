@@ -1,4 +1,5 @@
 #include "platform/text/utf_convert.hpp"
+#include "platform/text/case_fold.hpp"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +18,12 @@ TEST(UtfConvert, RoundTripsEveryPlane) {
 }
 
 TEST(UtfConvert, IllFormedInputBecomesReplacementCharacters) {
-    EXPECT_EQ(text::utf8_to_utf16("a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(text::utf8_to_utf16("a\xFF"
+                                  "b"),
+              u"a\uFFFDb");
     EXPECT_EQ(text::utf16_to_utf8(std::u16string(u"x") + char16_t(0xD800) + u"y"), "x\xEF\xBF\xBDy");
-    EXPECT_EQ(text::wide_to_utf8(std::wstring(L"x") + wchar_t(0xD800) + wchar_t(0x110000)), "x\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(text::wide_to_utf8(std::wstring(L"x") + wchar_t(0xD800) + wchar_t(0x110000)),
+              "x\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST(UtfConvert, StrictModeRefusesWhatLenientModeReplaces) {

@@ -84,7 +84,7 @@ platform::resources::dialog_template resource_template(unsigned id) {
 parent_window::parent_window() {
     auto* widget = new QWidget;
     widget->resize(800, 600);
-    Attach(widget, true, nullptr, 0, 0, 0);
+    Attach(widget, true, 0, 0, 0);
     widget->show();
 }
 
