@@ -42,12 +42,18 @@ int main(int argc, char** /*argv*/) {
         }
 
         std::cout << "Removing " << (log.previousProduct.empty() ? "Quillon" : log.previousProduct) << '\n';
-        const quillon::uninstall_report report = quillon::undo_installation(log, log_file, self);
+        const ReadRecord record = ReadInstallationRecord(log_file.parent_path() / kInstallationRecordName, log_file);
+        const quillon::uninstall_report report = quillon::undo_installation(log, log_file, self, record);
         for (const auto& line : report.removed) {
             std::cout << "removed  " << line << '\n';
         }
-        for (const auto& line : report.kept) {
-            std::cout << "kept     " << line << '\n';
+        for (const auto& item : report.kept) {
+            std::cout << "kept     " << quillon::kept_text(item) << '\n';
+        }
+        if (report.unjudged_files > 0) {
+            std::cout << "note     " << report.unjudged_files
+                      << " file(s) removed as the log lists them: " << quillon::record_state_text(report.record)
+                      << '\n';
         }
         if (!report.complete()) {
             std::cerr << "uninstall: these could not be removed:\n";
