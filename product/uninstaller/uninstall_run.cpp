@@ -334,7 +334,8 @@ std::string record_state_text(RecordState state) {
 }
 
 uninstall_report undo_installation(const UninstallLog& log, const fs::path& log_file, const fs::path& uninstaller,
-                                   const ReadRecord& record) {
+                                   const ReadRecord& record,
+                                   const std::function<void(std::size_t, std::size_t)>& progress) {
     undo_walk walk(log_file, uninstaller, record);
     // A log that was read holds its entries as previous entries; one filled in memory as entries.
     // Either way the file order is oldest first.
@@ -344,7 +345,13 @@ uninstall_report undo_installation(const UninstallLog& log, const fs::path& log_
             ordered.push_back(&entry);
         }
     }
-    std::for_each(ordered.rbegin(), ordered.rend(), [&walk](const UninstallLogEntry* entry) { walk.undo(*entry); });
+    std::size_t done = 0;
+    std::for_each(ordered.rbegin(), ordered.rend(), [&](const UninstallLogEntry* entry) {
+        walk.undo(*entry);
+        if (progress) {
+            progress(++done, ordered.size());
+        }
+    });
     walk.finish();
     return walk.take_report();
 }

@@ -17,6 +17,7 @@
 
 #include <boost/filesystem/path.hpp>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,9 @@ std::string record_state_text(RecordState state);
 
 // Undoes the log's entries. `uninstaller` is the uninstaller's own file, deleted with the log at the
 // end; `log_file` the log already read into `log`; `record` the installation record read beside it.
+// `progress`, when given, hears after each entry how many of how many are done.
 uninstall_report undo_installation(const UninstallLog& log, const boost::filesystem::path& log_file,
-                                   const boost::filesystem::path& uninstaller, const ReadRecord& record);
+                                   const boost::filesystem::path& uninstaller, const ReadRecord& record,
+                                   const std::function<void(std::size_t, std::size_t)>& progress = {});
 
 }  // namespace quillon
