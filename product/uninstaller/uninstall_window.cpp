@@ -82,14 +82,20 @@ void uninstall_window::clear(const std::string& message) {
 void uninstall_window::add_buttons(const std::vector<std::pair<uninstaller_text, std::function<void()>>>& buttons) {
     auto* row = new QHBoxLayout;
     row->addStretch();
+    QPushButton* first = nullptr;
     for (const auto& [text, action] : buttons) {
         auto* button = new QPushButton(qt(m_texts(text)), m_page);
         button->setObjectName(QString::fromLatin1(button_name(text)));
         connect(button, &QPushButton::clicked, this, action);
         row->addWidget(button);
+        first = first ? first : button;
     }
     static_cast<QVBoxLayout*>(m_page->layout())->addLayout(row);
     m_page->show();  // a widget added to a shown window stays hidden until told
+    // The first answer (Yes, Retry, Close) is the one the keyboard gives.
+    if (first) {
+        first->setFocus();
+    }
 }
 
 void uninstall_window::show_question() {
