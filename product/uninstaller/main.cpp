@@ -3,9 +3,10 @@
 //
 //   uninstall [--yes]
 //
-// With a display it shows a window in the product's language: it asks first (not with --yes),
-// offers Retry and Cancel while Quillon runs, and lists what was removed and kept. Without one it
-// removes at once and prints the same lists.
+// With a display it shows a window in the product's language: it asks first, offers Retry and
+// Cancel while Quillon runs, and lists what was removed and kept. With --yes, as scripts run it, the
+// window asks nothing and closes by itself. Either way, and without a display, the lists are also
+// printed.
 //
 // Exit codes: 0 everything listed is gone; 1 something could not be removed (listed on standard
 // error); 2 wrong usage, or no readable log; 3 Quillon is running (or, in the window, the person
@@ -20,6 +21,7 @@
 #include <boost/filesystem/operations.hpp>
 
 #include <iostream>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -31,13 +33,8 @@ bool product_running() {
     return counter.running_count() > 0;
 }
 
-int run_in_console(const UninstallLog& log, const fs::path& log_file, const fs::path& self, const ReadRecord& record) {
-    if (product_running()) {
-        std::cerr << "uninstall: Quillon or its installer is running; close it and try again\n";
-        return 3;
-    }
-    std::cout << "Removing " << (log.previousProduct.empty() ? "Quillon" : log.previousProduct) << '\n';
-    const quillon::uninstall_report report = quillon::undo_installation(log, log_file, self, record);
+// The lists on the console; the exit code they make.
+int print_report(const quillon::uninstall_report& report) {
     for (const auto& line : report.removed) {
         std::cout << "removed  " << line << '\n';
     }
@@ -58,17 +55,34 @@ int run_in_console(const UninstallLog& log, const fs::path& log_file, const fs::
     return 0;
 }
 
+int run_in_console(const UninstallLog& log, const fs::path& log_file, const fs::path& self, const ReadRecord& record) {
+    if (product_running()) {
+        std::cerr << "uninstall: Quillon or its installer is running; close it and try again\n";
+        return 3;
+    }
+    std::cout << "Removing " << (log.previousProduct.empty() ? "Quillon" : log.previousProduct) << '\n';
+    return print_report(quillon::undo_installation(log, log_file, self, record));
+}
+
 int run_in_window(const UninstallLog& log, const fs::path& log_file, const fs::path& self, const ReadRecord& record,
                   bool ask) {
     const quillon::uninstaller_texts texts(platform::resources::resource_module::self(),
                                            quillon::recorded_product_language());
     quillon::uninstall_steps steps;
     steps.product_running = product_running;
+    std::optional<quillon::uninstall_report> done;
     steps.remove = [&](const std::function<void(std::size_t, std::size_t)>& progress) {
-        return quillon::undo_installation(log, log_file, self, record, progress);
+        done = quillon::undo_installation(log, log_file, self, record, progress);
+        return *done;
     };
     const std::string product = quillon::product_title(platform::version::own_version_info());
-    return quillon::run_uninstall_window(texts, product, std::move(steps), ask);
+    const int exit_code = quillon::run_uninstall_window(texts, product, std::move(steps), ask);
+    if (done) {
+        print_report(*done);
+    } else if (exit_code == 3) {
+        std::cerr << "uninstall: Quillon or its installer is running; close it and try again\n";
+    }
+    return exit_code;
 }
 
 }  // namespace

@@ -139,6 +139,11 @@ private:
             ++m_report.unjudged_files;
             return true;
         }
+        // A link, fifo or second name that someone put in the file's place holds nothing of the
+        // user's: it goes as the installer's own rule takes it away, never what it leads to.
+        if (kernel::find_item(path) == kernel::found_item::planted) {
+            return true;
+        }
         std::error_code ec;
         const auto now = kernel::fingerprint_file(path, ec);
         if (!now) {

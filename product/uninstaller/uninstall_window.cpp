@@ -106,6 +106,9 @@ void uninstall_window::show_question() {
 void uninstall_window::try_removing() {
     if (m_steps.product_running && m_steps.product_running()) {
         show_running();
+        if (!m_ask) {
+            close();  // nobody to answer Retry
+        }
     } else {
         remove();
     }
@@ -172,6 +175,9 @@ void uninstall_window::show_result(const uninstall_report& report) {
     m_page->layout()->addWidget(list);
     add_buttons({{uninstaller_text::close, [this] { close(); }}});
     adjustSize();
+    if (!m_ask) {
+        close();  // the caller has the lists
+    }
 }
 
 void uninstall_window::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,9 @@
 // and ends with what was removed, what was kept and why, and what could not be removed with the
 // system's reason. Every text comes from the uninstaller's string tables (uninstaller_texts).
 //
+// Told not to ask (a script's --yes), it needs no answer at all: it shows progress and closes by
+// itself once done, or at once while the product runs.
+//
 // The window does not remove anything itself: `uninstall_steps` does. Its exit code follows the
 // uninstaller's: 0 all removed, 1 something could not be removed, 3 the product was running and the
 // person cancelled, 4 the person declined (nothing was removed).

@@ -65,7 +65,7 @@ quillon::uninstall_report sample_report() {
 }
 
 // Yes, then Retry while the product still runs, then Close on the result; No and Cancel end with
-// nothing removed and their own exit codes.
+// nothing removed and their own exit codes; told not to ask, it needs no button at all.
 TEST(UninstallWindow, IsDrivenByItsButtonsFromTheQuestionToTheResult) {
     const platform::ui::application_instance qt;
     const quillon::uninstaller_texts texts(uninstaller_resources(), kEnglish);
@@ -117,6 +117,18 @@ TEST(UninstallWindow, IsDrivenByItsButtonsFromTheQuestionToTheResult) {
         EXPECT_EQ(other.exit_code(), exit_code);
     }
     EXPECT_EQ(removals, 1);
+
+    // A script's --yes: nothing to answer, and the window closes by itself.
+    for (const bool running : {true, false}) {
+        SCOPED_TRACE(running ? "running" : "not running");
+        running_checks = running ? 0 : 1;
+        quillon::uninstall_window unasked(texts, "Quillon 7.02b", steps, false);
+        unasked.show();
+        unasked.start();
+        EXPECT_FALSE(unasked.isVisible());
+        EXPECT_EQ(unasked.exit_code(), running ? 3 : 1);
+    }
+    EXPECT_EQ(removals, 2);
 }
 
 // A picture of the question and of the result in German and French, for a person to look at; each
