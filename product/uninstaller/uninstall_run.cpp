@@ -3,6 +3,7 @@
 #include "file_type_registration.hpp"
 
 #include "platform/kernel/file_attributes.hpp"
+#include "platform/kernel/file_fingerprint.hpp"
 #include "platform/kernel/file_operations.hpp"
 #include "platform/kernel/win32_error.hpp"
 #include "platform/registry/key.hpp"
@@ -40,10 +41,16 @@ bool same_path(const fs::path& a, const fs::path& b) {
     return fs::equivalent(a, b, ec) && !ec;
 }
 
+std::size_t key_depth(const std::string& key) {
+    return static_cast<std::size_t>(std::count(key.begin(), key.end(), '\\'));
+}
+
 class undo_walk {
 public:
-    undo_walk(const fs::path& log_file, const fs::path& uninstaller)
-        : m_log_file(log_file), m_uninstaller(uninstaller) {}
+    undo_walk(const fs::path& log_file, const fs::path& uninstaller, const ReadRecord& record)
+        : m_log_file(log_file), m_uninstaller(uninstaller), m_record(record) {
+        m_report.record = record.state;
+    }
 
     void undo(const UninstallLogEntry& entry) {
         switch (entry.kind) {
@@ -54,7 +61,7 @@ public:
                 break;
             case UninstallLogEntry::File:
                 if (names_one_place(entry.path) && !same_path(entry.path, m_log_file) &&
-                    !same_path(entry.path, m_uninstaller)) {
+                    !same_path(entry.path, m_uninstaller) && still_as_written(entry.path)) {
                     remove_file(entry.path);
                 }
                 break;
@@ -74,7 +81,7 @@ public:
                 break;
             case UninstallLogEntry::DirectXRuntime:
                 if (!m_runtime_noted) {
-                    m_report.kept.push_back("DirectX runtime: a system component other programs use");
+                    m_report.kept.push_back({"DirectX runtime", kept_reason::shared_component});
                     m_runtime_noted = true;
                 }
                 break;
@@ -86,11 +93,13 @@ public:
     // The log and the uninstaller go last; then the folders they kept from being empty.
     void finish() {
         remove_file(m_log_file.string());
+        remove_file((m_log_file.parent_path() / kInstallationRecordName).string());
         remove_file(m_uninstaller.string());
         for (const std::string& folder : m_busy_folders) {
             remove_folder(folder, false);
         }
         remove_installed_program_value();
+        remove_created_keys();
         // The shortcuts' icons went with them: the icon themes' caches, where there are any, follow.
         for (const int place : {platform::shell::csidl::common_startmenu, platform::shell::csidl::startmenu}) {
             if (const auto data = platform::shell::special_folder(place)) {
@@ -111,6 +120,45 @@ private:
         m_report.failures.push_back((path.empty() ? std::string("(an empty path)") : path) +
                                     ": not an absolute path, left alone");
         return false;
+    }
+
+    // Whether the file may go: the record knows it and it is unchanged, or the record cannot judge it.
+    bool still_as_written(const std::string& path) {
+        if (m_record.state != RecordState::valid) {
+            ++m_report.unjudged_files;
+            return true;
+        }
+        if (m_record.record.keptPreexisting.contains(path)) {
+            if (kernel::find_item(path) != kernel::found_item::nothing) {
+                m_report.kept.push_back({path, kept_reason::preexisting});
+            }
+            return false;
+        }
+        const auto recorded = m_record.record.written.find(path);
+        if (recorded == m_record.record.written.end()) {
+            ++m_report.unjudged_files;
+            return true;
+        }
+        // A link, fifo or second name that someone put in the file's place holds nothing of the
+        // user's: it goes as the installer's own rule takes it away, never what it leads to.
+        if (kernel::find_item(path) == kernel::found_item::planted) {
+            return true;
+        }
+        std::error_code ec;
+        const auto now = kernel::fingerprint_file(path, ec);
+        if (!now) {
+            if (is_missing(ec)) {
+                return false;
+            }
+            // What cannot be read cannot be shown to be unchanged.
+            m_report.failures.push_back(describe(path, ec));
+            return false;
+        }
+        if (*now != recorded->second) {
+            m_report.kept.push_back({path, kept_reason::changed});
+            return false;
+        }
+        return true;
     }
 
     void remove_file(const std::string& path) {
@@ -149,7 +197,7 @@ private:
             if (retry_later) {
                 m_busy_folders.push_back(path);
             } else {
-                m_report.kept.push_back(path + ": holds files the installation did not write");
+                m_report.kept.push_back({path, kept_reason::holds_other_files});
             }
         } else if (!is_missing(ec)) {
             m_report.failures.push_back(describe(path, ec));
@@ -224,8 +272,37 @@ private:
         }
     }
 
+    // The keys the installation created on the way to its own, deepest first, each only once it is
+    // empty: a key holding anything of another program stays, and so do the keys above it.
+    void remove_created_keys() {
+        if (m_record.state != RecordState::valid) {
+            return;
+        }
+        std::vector<std::string> keys = m_record.record.createdKeys;
+        std::stable_sort(keys.begin(), keys.end(),
+                         [](const std::string& a, const std::string& b) { return key_depth(a) > key_depth(b); });
+        for (const std::string& path : keys) {
+            auto key = reg::Key::open(reg::hive::local_machine, path);
+            if (!key) {
+                continue;
+            }
+            auto values = key->values();
+            auto subkeys = key->subkeys();
+            if (!values || !subkeys || !values->empty() || !subkeys->empty()) {
+                continue;
+            }
+            const std::error_code ec = reg::Key::root(reg::hive::local_machine).delete_tree(path);
+            if (!ec) {
+                m_report.removed.push_back("HKEY_LOCAL_MACHINE\\" + path);
+            } else if (ec != reg::errc::file_not_found) {
+                m_report.failures.push_back(describe("HKEY_LOCAL_MACHINE\\" + path, ec));
+            }
+        }
+    }
+
     fs::path m_log_file;
     fs::path m_uninstaller;
+    const ReadRecord& m_record;
     std::vector<std::string> m_busy_folders;
     bool m_runtime_noted = false;
     uninstall_report m_report;
@@ -233,8 +310,38 @@ private:
 
 }  // namespace
 
-uninstall_report undo_installation(const UninstallLog& log, const fs::path& log_file, const fs::path& uninstaller) {
-    undo_walk walk(log_file, uninstaller);
+std::string kept_text(const kept_item& item) {
+    switch (item.reason) {
+        case kept_reason::changed:
+            return item.what + ": changed since the installation";
+        case kept_reason::preexisting:
+            return item.what + ": there before the installation";
+        case kept_reason::holds_other_files:
+            return item.what + ": holds files the installation did not write";
+        case kept_reason::shared_component:
+            return item.what + ": a system component other programs use";
+    }
+    return item.what;
+}
+
+std::string record_state_text(RecordState state) {
+    switch (state) {
+        case RecordState::valid:
+            return "the installation record does not know them";
+        case RecordState::missing:
+            return "the installation record is missing";
+        case RecordState::damaged:
+            return "the installation record is damaged";
+        case RecordState::foreign:
+            return "the installation record belongs to another installation";
+    }
+    return {};
+}
+
+uninstall_report undo_installation(const UninstallLog& log, const fs::path& log_file, const fs::path& uninstaller,
+                                   const ReadRecord& record,
+                                   const std::function<void(std::size_t, std::size_t)>& progress) {
+    undo_walk walk(log_file, uninstaller, record);
     // A log that was read holds its entries as previous entries; one filled in memory as entries.
     // Either way the file order is oldest first.
     std::vector<const UninstallLogEntry*> ordered;
@@ -243,7 +350,13 @@ uninstall_report undo_installation(const UninstallLog& log, const fs::path& log_
             ordered.push_back(&entry);
         }
     }
-    std::for_each(ordered.rbegin(), ordered.rend(), [&walk](const UninstallLogEntry* entry) { walk.undo(*entry); });
+    std::size_t done = 0;
+    std::for_each(ordered.rbegin(), ordered.rend(), [&](const UninstallLogEntry* entry) {
+        walk.undo(*entry);
+        if (progress) {
+            progress(++done, ordered.size());
+        }
+    });
     walk.finish();
     return walk.take_report();
 }

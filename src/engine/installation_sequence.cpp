@@ -4,6 +4,7 @@
 #include "engine/engine_texts.hpp"
 #include "engine/install_notification_handler.hpp"
 #include "engine/install_progress_page.hpp"
+#include "engine/installation_record_step.hpp"
 #include "engine/installation_run.hpp"
 #include "engine/registration_run.hpp"
 #include "engine/shortcuts.hpp"
@@ -63,7 +64,7 @@ void MarkProgramFile(const std::string& path) {
     }
 }
 
-bool WriteUninstallLogFile(CInstallApp& app, const InstallProgressPage& page) {
+bool WriteUninstallLogFile(CInstallApp& app, const InstallProgressPage& page, const InstallationRecordStart& record) {
     std::string file = page.m_strUninstallerPath;
     if (!platform::shell::remove_file_spec(file) || file.empty() ||
         !platform::shell::path_append(file, kUninstallLogName)) {
@@ -71,7 +72,8 @@ bool WriteUninstallLogFile(CInstallApp& app, const InstallProgressPage& page) {
     }
     // A rollback of the last step gives the previous installation's log back.
     app.m_uninstallLog.RecordFileState(file);
-    return app.m_uninstallLog.Save(file, app.m_strInstallFolder, app.m_strStartMenuFolder);
+    return app.m_uninstallLog.Save(file, app.m_strInstallFolder, app.m_strStartMenuFolder) &&
+           WriteInstallationRecordFile(app, file, record);
 }
 
 // Everything that happens once the temporary folder exists. True when installed; false after a
@@ -81,6 +83,7 @@ bool InstallSteps(CInstallApp& app, InstallProgressPage& page, std::istream& pay
 
     page.SetProgress(0);
     page.ShowProgress();
+    const InstallationRecordStart record = BeginInstallationRecord(app);
 
     InstallNotificationHandler handler(app, page, payloadSource);
     payload::extract_settings settings;
@@ -125,7 +128,7 @@ bool InstallSteps(CInstallApp& app, InstallProgressPage& page, std::istream& pay
     AppendOutcome(page, registryWritten && registration.Succeeded());
 
     BeginStep(page, LoadText(engine_text::kInstallationDataWriting));
-    const bool logWritten = WriteUninstallLogFile(app, page);
+    const bool logWritten = WriteUninstallLogFile(app, page, record);
     diagnostics::note("Step: uninstall log ", Outcome(logWritten));
     AppendOutcome(page, logWritten);
 

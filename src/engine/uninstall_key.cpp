@@ -9,7 +9,8 @@ namespace reg = platform::registry;
 
 bool WriteUninstallKey(CInstallApp& app, const InstallProgressPage& page) {
     // The system's Uninstall key is part of every Windows registry, but a fresh registry here has
-    // none: it is made as the system would have it, and stays, as the folders of the system do.
+    // none: it is made as the system would have it. The installation record names the keys made on
+    // the way, and the uninstaller removes them once nothing else is in them.
     auto parent = reg::Key::create(reg::hive::local_machine, kUninstallKeyParent);
     if (!parent) {
         return false;

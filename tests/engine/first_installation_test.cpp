@@ -160,7 +160,7 @@ TEST_F(FirstInstallation, TheProductsUninstallerGivesTheMachineBack) {
     const auto before = machine.snapshot();
     ASSERT_TRUE(Install());
 
-    EXPECT_EQ(RunCommand("'" + (InstallFolder() / "uninstall").string() + "' </dev/null >/dev/null"), 0);
+    EXPECT_EQ(RunCommand("'" + (InstallFolder() / "uninstall").string() + "' --yes </dev/null >/dev/null"), 0);
 
     // Kept on purpose: the DirectX runtime, a system component other programs use; the desktop's
     // MIME and desktop-entry caches, rebuilt without the document type; the system's classes key

@@ -20,7 +20,7 @@ class InstallationObjects : public InstallationTest {};
 
 TEST_F(InstallationObjects, NoneIsLeftAfterInstallingAndUninstalling) {
     ASSERT_TRUE(Install());  // runs the installed program once to register it
-    const std::string uninstall = "'" + (InstallFolder() / "uninstall").string() + "' </dev/null >/dev/null";
+    const std::string uninstall = "'" + (InstallFolder() / "uninstall").string() + "' --yes </dev/null >/dev/null";
     ASSERT_EQ(std::system(uninstall.c_str()), 0);
     EXPECT_EQ(test_support::named_object_files().size(), 1u) << "only the mutex this installer still holds";
     app.reset();

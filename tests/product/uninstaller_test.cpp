@@ -7,6 +7,7 @@
 #include "platform/sync/named_semaphore.hpp"
 #include "platform/sync/object_namespace.hpp"
 #include "support/file_content.hpp"
+#include "support/installer_process.hpp"
 #include "support/machine_snapshot.hpp"
 #include "support/planted_traps.hpp"
 #include "support/sandbox_machine.hpp"
@@ -54,6 +55,8 @@ test_support::machine_snapshot without_desktop_caches(test_support::machine_snap
 // An installation as the installer leaves it, made by hand: what the log lists, and the log.
 class Uninstaller : public test_support::sandbox_test {
 protected:
+    // The uninstaller runs as a script runs it, without a window.
+    test_support::without_display m_noDisplay;
     void SetUp() override {
         // What the machine held before: other programs' files and keys, which must stay.
         write_file(machine.root() / "opt" / "other.txt");

@@ -43,6 +43,8 @@ void PrintTo(const Trap& trap, std::ostream* out) {
 // A sandbox machine with a second, unprivileged account that may reach its shared folders.
 class LocalUser : public test_support::sandbox_test {
 public:
+    // The installer and the uninstaller run as a script runs them, without windows.
+    test_support::without_display m_noDisplay;
     fs::path Decoy() const { return machine.root() / "var/opt/decoy"; }
     fs::path Materials() const { return machine.root() / "var/opt/Vintrel/Materials"; }
 
