@@ -18,7 +18,7 @@ void CarryPrevious(const UninstallLogEntry& entry, const InstallationRecord& pre
 void AddWritten(const UninstallLogEntry& entry, InstallationRecord& record) {
     record.written.erase(entry.path);
     record.keptPreexisting.erase(entry.path);
-    if (entry.keepsPreviousFile) {
+    if (entry.previousStaysInPlace) {
         record.keptPreexisting.insert(entry.path);
         return;
     }
