@@ -347,23 +347,39 @@ std::error_code create_folder(const boost::filesystem::path& path) {
     return {};
 }
 
+namespace {
+
+// 0 when `path` is a folder (also behind a link the walk may follow), else the walk's errno or ENOTDIR.
+int walk_to_folder(const boost::filesystem::path& path) {
+    unique_fd found;
+    if (const int error = walk_path(path, last_link::follow, found)) {
+        return error;
+    }
+    struct stat status {};
+    return ::fstat(found.get(), &status) == 0 && S_ISDIR(status.st_mode) ? 0 : ENOTDIR;
+}
+
+}  // namespace
+
 std::error_code create_folders(const boost::filesystem::path& path,
                                const std::function<void(const boost::filesystem::path&)>& created) {
+    // Every file's folder is asked for; it is nearly always there already, which one walk tells.
+    if (path.empty() || walk_to_folder(path) == 0) {
+        return {};
+    }
     boost::filesystem::path candidate = path.root_path();
     for (const boost::filesystem::path& component : path.relative_path()) {
         if (component.empty() || component == ".") {
             continue;  // a trailing or doubled separator
         }
         candidate /= component;
-        unique_fd found;
-        const int error = walk_path(candidate, last_link::follow, found);
-        struct stat status {};
-        if (error == 0 && ::fstat(found.get(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        const int error = walk_to_folder(candidate);
+        if (error == 0) {
             continue;
         }
         if (error != ENOENT) {
-            // Something that is not a folder on the way: Windows' path-not-found.
-            return fail_with_errno(error ? error : ENOTDIR, candidate);
+            // Something that is not a folder on the way is Windows' path-not-found.
+            return fail_with_errno(error, candidate);
         }
         if (auto failure = create_folder(candidate)) {
             return failure;
